@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orv::cli {
+
+// Exit codes.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitNoPort = 3;
+
+// Runs one orv-cli command line (without the program name); returns the exit code.
+int Run(const std::vector<std::string>& args);
+
+int RunModels();
+
+}  // namespace orv::cli

@@ -1,0 +1,57 @@
+#include "core/Catalogue.h"
+
+#include <cstring>
+
+#include "core/StringTable.h"
+
+namespace orv {
+
+char kModelNames[kModelCount][kModelNameSlot] = {};
+
+const unsigned kBaudRates[kBaudRateCount] = {110,  300,   1200,  2125,  2400,  4800,
+                                             9600, 19200, 38400, 57600, 115200};
+
+const int kDefaultBaudIndex[kModelCount] = {8, 9, 9, 9, 5, 9, 9, 9, 9, 9};
+
+const int kOfferedBaudIndices[kModelCount][kBaudRateCount] = {
+    {0, 1, 2, 4, 5, 6, 7, 8, -1, -1, -1},       // Corvane
+    {0, 1, 2, 6, 9, -1, -1, -1, -1, -1, -1},    // Pelliro
+    {0, 1, 2, 4, 5, 6, 7, 8, 9, -1, -1},        // Drusomi
+    {0, 1, 2, 4, 5, 6, 7, 8, 9, -1, -1},        // Wendrak
+    {1, 2, 4, -1, -1, -1, -1, -1, -1, -1, -1},  // Halvetch
+    {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, -1},        // Mirelda
+    {1, 2, 6, 9, -1, -1, -1, -1, -1, -1, -1},   // Tobrisk
+    {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, -1},        // Quenlow
+    {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, -1},        // Ostravel
+    {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, -1},        // Fennimar
+};
+
+void LoadModelNames() {
+    for (int i = 0; i < kModelCount; ++i) {
+        std::string name = LoadString(ModelNameId(i));
+        std::memset(kModelNames[i], 0, kModelNameSlot);
+        std::memcpy(kModelNames[i], name.data(),
+                    name.size() < kModelNameSlot - 1 ? name.size() : kModelNameSlot - 1);
+    }
+}
+
+bool SupportsOverlayEditing(uint32_t modelId) {
+    return modelId == kModelPelliro;
+}
+
+bool SupportsIconImport(uint32_t modelId) {
+    return modelId == kModelMirelda || modelId == kModelQuenlow || modelId == kModelOstravel ||
+           modelId == kModelFennimar;
+}
+
+unsigned EffectiveBaudRate(int baudIndex, int modelIndex) {
+    if (baudIndex >= 0 && baudIndex < kBaudRateCount) {
+        return kBaudRates[baudIndex];
+    }
+    if (modelIndex < 0 || modelIndex >= kModelCount) {
+        modelIndex = 0;
+    }
+    return kBaudRates[kDefaultBaudIndex[modelIndex]];
+}
+
+}  // namespace orv

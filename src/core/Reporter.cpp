@@ -1,0 +1,36 @@
+#include "core/Reporter.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace orv {
+namespace {
+
+StderrReporter g_defaultReporter;
+std::atomic<Reporter*> g_reporter{nullptr};
+
+}  // namespace
+
+void StderrReporter::ShowMessage(const std::string& text, MessageIcon) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+bool StderrReporter::AskOkCancel(const std::string& text, MessageIcon) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return true;
+}
+
+void StderrReporter::ShowStatusText(const std::string&) {}
+void StderrReporter::ShowInstructions(const std::string&) {}
+void StderrReporter::SetMainTitle(const std::string&) {}
+
+void SetReporter(Reporter* reporter) {
+    g_reporter.store(reporter);
+}
+
+Reporter& CurrentReporter() {
+    Reporter* r = g_reporter.load();
+    return r ? *r : g_defaultReporter;
+}
+
+}  // namespace orv

@@ -1,0 +1,39 @@
+// How messages reach the user. The desktop program shows message boxes and
+// writes the status bar, orv-cli prints to standard error, tests capture.
+#pragma once
+
+#include <string>
+
+namespace orv {
+
+enum class MessageIcon { None, Information, Exclamation, Error, Question };
+
+class Reporter {
+public:
+    virtual ~Reporter() = default;
+    // A message with an OK button only. May be called from any thread.
+    virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+    // A question with OK and Cancel; true for OK. May be called from any thread.
+    virtual bool AskOkCancel(const std::string& text, MessageIcon icon) = 0;
+    // Pane 0 of the status bar, the main form's instructions and the window caption.
+    virtual void ShowStatusText(const std::string& text) = 0;
+    virtual void ShowInstructions(const std::string& text) = 0;
+    virtual void SetMainTitle(const std::string& text) = 0;
+};
+
+// Reporter that writes everything to standard error and answers OK.
+class StderrReporter : public Reporter {
+public:
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
+    void ShowStatusText(const std::string& text) override;
+    void ShowInstructions(const std::string& text) override;
+    void SetMainTitle(const std::string& text) override;
+};
+
+// Installs the reporter every message goes through; null restores the default
+// StderrReporter. The reporter must outlive its installation.
+void SetReporter(Reporter* reporter);
+Reporter& CurrentReporter();
+
+}  // namespace orv

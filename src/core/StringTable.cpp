@@ -1,0 +1,219 @@
+#include "core/StringTable.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace orv {
+namespace {
+
+struct Entry {
+    int id;
+    const char* text;
+};
+
+// Sorted by number. Texts of the program's own (not shown by earlier versions)
+// live at 40000 and above, one block of a hundred per part of the program.
+constexpr Entry kTable[] = {
+    {128, "ORV\n\nORV\nORV Files (*.ORV)\n.ORV\nORV.Document\nORV Document"},
+    {130, "ORV Files (*.ORV)|*.ORV|All Files (*.*)|*.*||"},
+    {131, "Open Keyboard Emulation File"},
+    {132,
+     "The file %1 is not a valid Pelliro keyboard emulation overlay file.\nPlease select another "
+     "file."},
+    {133, "Invalid character received.\nPlease retry the memory transfer."},
+    {135, "Save Memory To File"},
+    {136, "Restore Memory From File"},
+    {137, "Keyboard emulation file '%1' opened"},
+    {138, "Delete File"},
+    {139, "Confirm File Delete"},
+    {140, "Confirm Multiple File Delete"},
+    {141, "Are you sure you want to delete the file '%1'?"},
+    {142, "Are you sure you want to delete these %1 files?"},
+    {143, "Deleted file '%1'"},
+    {144, "Deleted %1 files"},
+    {146, "Cleared all keyboard emulation text"},
+    {147, "Keyboard emulation file '%1' saved"},
+    {148, "&Delete"},
+    {149, "&Restore"},
+    {150,
+     "There are insufficient system resources to open the %1 serial port.\nClose some "
+     "applications and select OK to try again."},
+    {151, "Unable to open the %1 serial port.\nPlease check communications port option settings."},
+    {152, "ORV"},
+    {153, "The disk is full.\nPlease insert a new disk to continue the memory transfer."},
+    {154, "The file cannot be continued on this disk.\nPlease try another disk.\n\n"},
+    {155, "Memory transfer is in progress\n\nPlease wait...."},
+    {156, "Memory transfer completed successfully"},
+    {157, "Memory transfer aborted"},
+    {158, "Communications error.\nPlease check your communications setup."},
+    {159, "Communications timeout.\nPlease check your cable connections."},
+    {160, "Invalid record received.\nPlease try the memory transfer again."},
+    {162, "Please insert the disk containing the continuation file:\n%1"},
+    {163, "Transfer from %1 to %2"},
+    {164, "disk"},
+    {165, "Memory transfer halted by the device.\nPlease try the memory transfer again."},
+    {166, "Memory transfer has been cancelled"},
+    {167,
+     "If you cancel this memory transfer, the contents of %1 will not be complete.\nDo you still "
+     "want to cancel this memory save?"},
+    {168,
+     "If you cancel this memory transfer, the state of your %1 will be uncertain.\nDo you still "
+     "want to cancel this memory restore?"},
+    {169, "Please re-insert the first disk."},
+    {170, "Rename File"},
+    {171, "&Rename"},
+    {172, "File rename failed"},
+    {173, "File '%1' renamed to '%2'"},
+    {179, "%1==INCOMPLETE=="},
+    {500,
+     "In the Corvane toolbox, select the Transfer Memory, Word Prediction or Notebook Menu, and "
+     "then select one of the disk Save or Load options.\n\nFor help with your Corvane, refer to "
+     "your Operator's Manual."},
+    {501,
+     "In the Toolbox on your Pelliro, select Save Memory To Disk or Load Memory From Disk.\n\nFor "
+     "help with your Pelliro, refer to your Operator's Manual."},
+    {502,
+     "In the Toolbox on your Drusomi, select Transfer Memory,  then use Next Menu Item to select "
+     "Load From Disk or Save To Disk and Change Item to begin the transfer.\n\nFor help with your "
+     "Drusomi, refer to your Operator's Manual."},
+    {503,
+     "In the Toolbox on your Wendrak, press key R1C1, then R1C2 (to save memory) or R1C3 (to "
+     "restore memory) and then press Store.\n\nFor help with your Wendrak, refer to your "
+     "Operator's Manual."},
+    {504,
+     "On your Halvetch, hold down the Baud Rate button until you hear one beep to Save Memory to "
+     "disk, or until you hear two beeps to Load Memory from disk.\n\nFor help with your Halvetch, "
+     "refer to your Operator's Manual."},
+    {505,
+     "Select the Transfer Memory Menu on your Mirelda and choose one of the available "
+     "options.\n\nFor help with your Mirelda, refer to your Operator's Manual."},
+    {506,
+     "Press the TOOLS key on your Tobrisk to open the TOOLBOX. Select SAVE MEMORY TO DISK or LOAD "
+     "MEMORY FROM DISK."},
+    {507,
+     "In the Quenlow toolbox, select Transfer Memory or Notebook Menu, and then select one of the "
+     "Save or Load options.\n\nFor help with your Quenlow, refer to your Operator's Manual."},
+    {508,
+     "Select the Transfer Memory Menu on your Ostravel and choose one of the available "
+     "options.\n\nFor help with your Ostravel, refer to your Operator's Manual."},
+    {509,
+     "Select the Transfer Memory Menu on your Fennimar and choose one the available options.\n\n"
+     "For help with your Fennimar, refer to your operator's manual."},
+    {600, "Corvane"},
+    {601, "Pelliro"},
+    {602, "Drusomi"},
+    {603, "Wendrak"},
+    {604, "Halvetch"},
+    {605, "Mirelda"},
+    {606, "Tobrisk"},
+    {607, "Quenlow"},
+    {608, "Ostravel"},
+    {609, "Fennimar"},
+    // Tooltips of the overlay editor's buttons (by button ID).
+    {1041, "Clear all text fields"},
+    {1043, "Close current file"},
+    {1044, "Reload file from disk"},
+    {1057, "Cancel all changes"},
+    // Status-bar prompts of the commands: the prompt, a line break, the tooltip.
+    {32770, "Edit keyboard emulation overlay file\nEdit keyboard overlay"},
+    {32771, "Select Corvane device"},
+    {32772, "Select Pelliro device"},
+    {32773, "Select Drusomi device"},
+    {32774, "Select Wendrak device"},
+    {32775, "Select Halvetch device"},
+    {32776, "Select Mirelda device"},
+    {32777, "Select Tobrisk device"},
+    {32778, "Select Quenlow device"},
+    {32779, "Select Ostravel device"},
+    {32780, "Select Fennimar device"},
+    {32781, "Delete one or more files\nDelete file"},
+    {32782, "Save memory to a file\nSave memory"},
+    {32783, "Restore memory from a file\nRestore memory"},
+    {32784, "Give a file a new name\nRename file"},
+    {32785, "Choose the serial port and the baud rate\nPort settings"},
+    {32786, "Import icons into a device\nImport Icons"},
+    {32788, "blah"},
+    {32789, "You must enter a icon name!"},
+    {32790, "Icon &Name for "},
+    {32791, "Error opening \"Icons to Import.ORV\"."},
+    {32792, " is not a 256 color bitmap."},
+    {32794, "Bitmap Files (*.bmp;*.rle)|*.bmp; *.rle|All Files (*.*)|*.*||"},
+    {32795, "Choose one or more Bitmap files to import"},
+    {32796, "Icon names must begin with an alphabetic character."},
+    {32797,
+     "An error has occurred inside the ORV program.\n\nPlease report the following line to "
+     "Tarveline Co:\nLine %1 in %2\n\nAfter you choose OK, the ORV may crash immediately. If it "
+     "doesn't, exit the program."},
+    {32798, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||"},
+    {32799, "Sound File (*.wav)|*.wav|All Files (*.*)|*.*||"},
+    {32800, "Choose a .wav Sound file to import"},
+    {32801, "Error opening \"Sound File to Import.ORV\"."},
+    {32802,
+     "This sound file is too big for your communication device.\n            The ORV program "
+     "will shorten it for you."},
+    // The program's own texts: core and transfer engine (40000-40099).
+    {40000, "Error opening file %1."},
+    // Desktop program (40100-40199).
+    // Media import (40200-40299).
+    // Keyboard overlay (40300-40399).
+    // Simulated device and orv-cli (40400-40499).
+    {57344, "ORV by Tarveline"},
+    {57603, "Save the current file"},
+    {57664, "Show the program's version and memory information\nAbout"},
+    {57665, "Quit the ORV application\nExit"},
+    {57667, "Open the ORV user guide\nHelp Topics"},
+    {61475, "Out of memory."},
+    {61699, "Save changes to %1?"},
+    {61716, "Please enter no more than %1 characters."},
+    {61856, "An unexpected error occurred while accessing %1."},
+    {61857, "%1 was not found."},
+    {61858, "%1 contains an invalid path."},
+    {61859, "%1 could not be opened because there are too many open files."},
+    {61860, "Access to %1 was denied."},
+    {61861, "An invalid file handle was associated with %1."},
+    {61865, "%1 could not be accessed because it is in use by another program."},
+    {61867, "%1 could not be written because the disk is full."},
+    {61868, "An attempt was made to read %1 past its end."},
+};
+
+static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
+                             [](const Entry& a, const Entry& b) { return a.id < b.id; }),
+              "the string table must stay sorted by number");
+
+const Entry* Find(int id) {
+    auto it = std::lower_bound(std::begin(kTable), std::end(kTable), id,
+                               [](const Entry& e, int key) { return e.id < key; });
+    return (it != std::end(kTable) && it->id == id) ? it : nullptr;
+}
+
+}  // namespace
+
+std::string LoadString(int id) {
+    const Entry* e = Find(id);
+    return e ? std::string(e->text) : std::string();
+}
+
+bool HasString(int id) {
+    return Find(id) != nullptr;
+}
+
+std::string InsertArgs(std::string_view text, std::string_view first, std::string_view second) {
+    std::string out;
+    out.reserve(text.size() + first.size() + second.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == '1' || text[i + 1] == '2')) {
+            out += text[i + 1] == '1' ? first : second;
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string FormatString(int id, std::string_view first, std::string_view second) {
+    return InsertArgs(LoadString(id), first, second);
+}
+
+}  // namespace orv

@@ -1,0 +1,125 @@
+#include "tests/common/TestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace orv::test {
+
+CapturingReporter::CapturingReporter() {
+    SetReporter(this);
+}
+CapturingReporter::~CapturingReporter() {
+    SetReporter(nullptr);
+}
+
+void CapturingReporter::ShowMessage(const std::string& text, MessageIcon) {
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back(text);
+}
+
+bool CapturingReporter::AskOkCancel(const std::string& text, MessageIcon) {
+    std::lock_guard lock(m_mutex);
+    m_questions.push_back(text);
+    if (m_answers.empty()) {
+        return true;
+    }
+    bool answer = m_answers.front();
+    m_answers.erase(m_answers.begin());
+    return answer;
+}
+
+void CapturingReporter::ShowStatusText(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_status = text;
+}
+
+void CapturingReporter::ShowInstructions(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_instructions = text;
+}
+
+void CapturingReporter::SetMainTitle(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_title = text;
+}
+
+void CapturingReporter::QueueAnswer(bool ok) {
+    std::lock_guard lock(m_mutex);
+    m_answers.push_back(ok);
+}
+
+std::vector<std::string> CapturingReporter::Messages() const {
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+std::vector<std::string> CapturingReporter::Questions() const {
+    std::lock_guard lock(m_mutex);
+    return m_questions;
+}
+
+std::string CapturingReporter::LastStatus() const {
+    std::lock_guard lock(m_mutex);
+    return m_status;
+}
+
+std::string CapturingReporter::LastTitle() const {
+    std::lock_guard lock(m_mutex);
+    return m_title;
+}
+
+std::string CapturingReporter::LastInstructions() const {
+    std::lock_guard lock(m_mutex);
+    return m_instructions;
+}
+
+void CapturingReporter::Clear() {
+    std::lock_guard lock(m_mutex);
+    m_messages.clear();
+    m_questions.clear();
+    m_status.clear();
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orv-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests may leave read-only files behind; make them removable first.
+    for (auto& entry : std::filesystem::recursive_directory_iterator(m_path, ec)) {
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+}
+
+std::filesystem::path SourceDir() {
+    const char* dir = std::getenv("ORV_SOURCE_DIR");
+    return dir ? std::filesystem::path(dir) : std::filesystem::current_path();
+}
+
+}  // namespace orv::test

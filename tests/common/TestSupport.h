@@ -1,0 +1,67 @@
+// Shared helpers for the tests: a reporter that records what the user would see,
+// and temporary folders.
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/Reporter.h"
+
+namespace orv::test {
+
+// Records every message instead of showing it. Answers questions from a queue
+// of scripted answers (OK when the queue is empty). Installs itself for its
+// lifetime.
+class CapturingReporter : public Reporter {
+public:
+    CapturingReporter();
+    ~CapturingReporter() override;
+
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
+    void ShowStatusText(const std::string& text) override;
+    void ShowInstructions(const std::string& text) override;
+    void SetMainTitle(const std::string& text) override;
+
+    void QueueAnswer(bool ok);
+    std::vector<std::string> Messages() const;
+    std::vector<std::string> Questions() const;
+    std::string LastStatus() const;
+    std::string LastTitle() const;
+    std::string LastInstructions() const;
+    void Clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_messages;
+    std::vector<std::string> m_questions;
+    std::vector<bool> m_answers;
+    std::string m_status;
+    std::string m_title;
+    std::string m_instructions;
+};
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The source tree's root (for test data).
+std::filesystem::path SourceDir();
+
+}  // namespace orv::test

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <set>
+
+#include "core/Catalogue.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/StringTable.h"
+#include "tests/common/TestSupport.h"
+
+namespace orv {
+namespace {
+
+TEST(StringTable, InsertsArgumentsByPlainReplacement) {
+    EXPECT_EQ(FormatString(IDM_CANNOT_OPEN_PORT, "COM3"),
+              "Unable to open the COM3 serial port.\nPlease check communications port option "
+              "settings.");
+    EXPECT_EQ(FormatString(IDM_RENAMED, "a.orv", "b.orv"), "File 'a.orv' renamed to 'b.orv'");
+    // Insertions are not scanned again, and a lone % stays.
+    EXPECT_EQ(InsertArgs("%1 and %1, %2%", "%2", "x"), "%2 and %2, x%");
+    EXPECT_EQ(FormatString(IDM_INCOMPLETE_NAME, "MEM"), "MEM==INCOMPLETE==");
+}
+
+TEST(StringTable, UnknownNumbersGiveNothing) {
+    EXPECT_FALSE(HasString(1));
+    EXPECT_EQ(LoadString(1), "");
+    EXPECT_TRUE(HasString(IDS_APP_NAME));
+    EXPECT_EQ(LoadString(IDS_APP_NAME), "ORV by Tarveline");
+}
+
+TEST(StringTable, InstructionTextsKeepTheirExactWording) {
+    EXPECT_NE(LoadString(502).find("Transfer Memory,  then"), std::string::npos);
+    EXPECT_EQ(LoadString(506).find("Operator's Manual"), std::string::npos);
+    EXPECT_EQ(LoadString(509).substr(LoadString(509).size() - 18), "operator's manual.");
+}
+
+TEST(InternalError, NamesFileAndLineAndLetsTheCallerCarryOn) {
+    test::CapturingReporter reporter;
+    bool carriedOn = false;
+    ReportInternalError("Serial.cpp", 42);
+    carriedOn = true;
+    ReportInternalError("C:\\src\\engine\\Serial.cpp", 7);
+    ReportInternalError("/home/u/orv/src/engine/Record.cpp", 9);
+    ASSERT_TRUE(carriedOn);
+    auto messages = reporter.Messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[0].find("Line 42 in Serial.cpp\n"), std::string::npos);
+    EXPECT_NE(messages[1].find("Line 7 in Serial.cpp\n"), std::string::npos);
+    EXPECT_NE(messages[2].find("Line 9 in Record.cpp\n"), std::string::npos);
+    EXPECT_EQ(messages[0].rfind("An error has occurred inside the ORV program.", 0), 0u);
+}
+
+TEST(ORVException, CarriesIdAndFinishedText) {
+    try {
+        ThrowORVException(IDM_INSERT_CONTINUATION, "/media/MEM2.ORV");
+        FAIL();
+    } catch (const CORVException& e) {
+        EXPECT_EQ(e.MessageId(), 162);
+        EXPECT_EQ(e.Text(),
+                  "Please insert the disk containing the continuation file:\n/media/MEM2.ORV");
+    }
+    try {
+        ThrowORVException(IDM_COMM_TIMEOUT);
+        FAIL();
+    } catch (const CORVException& e) {
+        EXPECT_EQ(e.MessageId(), 159);
+        test::CapturingReporter reporter;
+        e.ReportError();
+        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{LoadString(159)});
+    }
+}
+
+TEST(HexDigitValue, AcceptsOnlyUpperCaseHex) {
+    EXPECT_EQ(HexDigitValue('0'), 0);
+    EXPECT_EQ(HexDigitValue('9'), 9);
+    EXPECT_EQ(HexDigitValue('A'), 10);
+    EXPECT_EQ(HexDigitValue('F'), 15);
+    for (char c : {'a', 'f', 'G', ' ', '\0', '/', ':', '@'}) {
+        try {
+            HexDigitValue(c);
+            ADD_FAILURE() << "accepted " << int(c);
+        } catch (const CORVException& e) {
+            EXPECT_EQ(e.MessageId(), IDM_INVALID_CHARACTER);
+        }
+    }
+}
+
+TEST(IsAllDigits, EmptyIsFalseAndColonsOnlyWhenAllowed) {
+    EXPECT_FALSE(IsAllDigits("", false));
+    EXPECT_FALSE(IsAllDigits("", true));
+    EXPECT_TRUE(IsAllDigits("12", false));
+    EXPECT_FALSE(IsAllDigits("1:2", false));
+    EXPECT_TRUE(IsAllDigits("1:2", true));
+    EXPECT_FALSE(IsAllDigits("12a", true));
+}
+
+TEST(FileError, CauseFollowsErrnoAndTextNamesTheFile) {
+    EXPECT_EQ(FileError::FromErrno(ENOENT, "a.orv").Message(), "a.orv was not found.");
+    EXPECT_EQ(FileError::FromErrno(ENOSPC, "a.orv").Cause(), FileErrorCause::DiskFull);
+    EXPECT_EQ(FileError::FromErrno(EDQUOT, "a.orv").Cause(), FileErrorCause::DiskFull);
+    EXPECT_EQ(FileError::FromErrno(EACCES, "a.orv").Cause(), FileErrorCause::AccessDenied);
+    EXPECT_EQ(FileError::FromErrno(EROFS, "a.orv").Cause(), FileErrorCause::AccessDenied);
+    EXPECT_EQ(FileError::FromErrno(ENOTDIR, "a.orv").Cause(), FileErrorCause::BadPath);
+    EXPECT_EQ(FileError::FromErrno(EMFILE, "a.orv").Cause(), FileErrorCause::TooManyOpenFiles);
+    EXPECT_EQ(FileError::FromErrno(EWOULDBLOCK, "a.orv").Cause(), FileErrorCause::SharingViolation);
+    EXPECT_EQ(FileError::FromErrno(EIO, "a.orv").Cause(), FileErrorCause::Generic);
+    // Every cause has its own text, and every text names the file.
+    std::set<std::string> texts;
+    for (auto cause :
+         {FileErrorCause::Generic, FileErrorCause::FileNotFound, FileErrorCause::BadPath,
+          FileErrorCause::TooManyOpenFiles, FileErrorCause::AccessDenied,
+          FileErrorCause::InvalidFile, FileErrorCause::SharingViolation, FileErrorCause::DiskFull,
+          FileErrorCause::EndOfFile}) {
+        std::string text = FileError(cause, "/tmp/x.ORV").Message();
+        EXPECT_NE(text.find("/tmp/x.ORV"), std::string::npos) << text;
+        texts.insert(text);
+    }
+    EXPECT_EQ(texts.size(), 9u);
+}
+
+TEST(MessageHelpers, StatusAndInstructionsOnlyForExistingTexts) {
+    test::CapturingReporter reporter;
+    ShowStatusMessage(IDM_DELETED_COUNT, "2");
+    EXPECT_EQ(reporter.LastStatus(), "Deleted 2 files");
+    ShowStatusMessage(12345);
+    EXPECT_EQ(reporter.LastStatus(), "Deleted 2 files");
+    ShowInstructions(InstructionsId(4));
+    EXPECT_EQ(reporter.LastInstructions().rfind("On your Halvetch,", 0), 0u);
+    MessageBoxFormatted(IDM_BAD_OVERLAY_FILE, "k.kbd");
+    ASSERT_EQ(reporter.Messages().size(), 1u);
+    EXPECT_EQ(reporter.Messages()[0].rfind("The file k.kbd is not a valid", 0), 0u);
+}
+
+TEST(SerialTimeoutOption, OnlyASlashDAndDigitAtTheVeryStart) {
+    EXPECT_EQ(SerialTimeoutFromCommandLine("/d9"), 9000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("/D5x"), 5000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("/D1 MEM.ORV"), 1000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("/D0"), 3000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("/DX"), 3000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("-D5"), 3000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("MEM.ORV /D5"), 3000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine(" /D5"), 3000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine("/D"), 3000);
+    EXPECT_EQ(SerialTimeoutFromCommandLine(""), 3000);
+}
+
+TEST(Catalogue, NamesRatesAndCapabilities) {
+    EXPECT_STREQ(kModelNames[0], "Corvane");
+    EXPECT_STREQ(kModelNames[9], "Fennimar");
+    // The default rate of each model, and where its offered list ends.
+    const unsigned defaults[] = {38400, 57600, 57600, 57600, 4800,
+                                 57600, 57600, 57600, 57600, 57600};
+    const int offeredCounts[] = {8, 5, 9, 9, 3, 10, 4, 10, 10, 10};
+    for (int m = 0; m < kModelCount; ++m) {
+        EXPECT_EQ(EffectiveBaudRate(-1, m), defaults[m]) << m;
+        int count = 0;
+        while (count < kBaudRateCount && kOfferedBaudIndices[m][count] >= 0) {
+            ++count;
+        }
+        EXPECT_EQ(count, offeredCounts[m]) << m;
+        for (int slot = count; slot < kBaudRateCount; ++slot) {
+            EXPECT_EQ(kOfferedBaudIndices[m][slot], -1);
+        }
+    }
+    // A chosen rate is used whether or not the model offers it.
+    EXPECT_EQ(EffectiveBaudRate(10, 1), 115200u);
+    EXPECT_EQ(EffectiveBaudRate(3, 0), 2125u);
+    EXPECT_EQ(EffectiveBaudRate(99, 4), 4800u);
+
+    for (uint32_t id = kFirstModelId; id <= kLastModelId; ++id) {
+        EXPECT_EQ(SupportsOverlayEditing(id), id == 32772) << id;
+        EXPECT_EQ(SupportsIconImport(id), id == 32776 || id == 32778 || id == 32779 || id == 32780)
+            << id;
+    }
+}
+
+TEST(Globals, SelectModelKeepsTheThreeFieldsTogether) {
+    CORVGlobals g;
+    g.SelectModel(7);
+    EXPECT_EQ(g.ModelIndex, 7);
+    EXPECT_EQ(g.ModelId, 32778u);
+    EXPECT_EQ(g.ModelName, "Quenlow");
+    EXPECT_EQ(g.BuildMainTitle(), "ORV - Quenlow");
+}
+
+}  // namespace
+}  // namespace orv
