@@ -1,0 +1,71 @@
+// The transfer engine: one object for the life of the program, owning the
+// serial link and its worker thread, running saves and restores.
+//
+// PUBLIC CONTRACT: the desktop program, orv-cli and the tests are written
+// against the members declared public here. Private members are the engine's
+// own business.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "engine/EngineHost.h"
+
+namespace orv {
+
+enum TransferKind : int { Save = 0, Restore = 1, ImportIcons = 2, ImportSound = 3 };
+enum TransferFormat : int { Undetermined = 1, Records = 2, Text = 3, Unversioned = 4 };
+
+// Whether the file at path lies on a removable drive (continuation across
+// disks happens only there). Replaceable so that tests can declare a folder
+// removable; null restores the real test (sysfs "removable" of the block
+// device holding the file).
+using RemovableDriveTest = std::function<bool(const std::string& path)>;
+void SetRemovableDriveTest(RemovableDriveTest test);
+bool IsOnRemovableDrive(const std::string& path);
+
+class CORVSerialPort {
+public:
+    explicit CORVSerialPort(EngineHost& host);
+    ~CORVSerialPort();  // closes the transfer file; ClosePort when open
+    CORVSerialPort(const CORVSerialPort&) = delete;
+    CORVSerialPort& operator=(const CORVSerialPort&) = delete;
+
+    // Opens the port of g_Globals.CommPort (through the host's port map, or the
+    // device path set with SetDevicePath) at the effective baud rate of
+    // g_Globals, and starts the worker. On failure tells the user (message
+    // 151, with a hint when permission was refused) and returns false.
+    bool OpenPort();
+    // Stops the worker (waiting at most 5 x T ms) and closes the port.
+    void ClosePort();
+
+    // A device path used instead of the COM port map (orv-cli --port, tests).
+    // The port is then named by this path in messages. Empty: use the map.
+    void SetDevicePath(const std::string& path);
+
+    // User-interface side (call while the worker is idle or blocked on a notification).
+    void ArmTransfer(const std::string& path, TransferKind kind);
+    void SetCancel();      // ask the worker to give up the transfer
+    void SignalRequest();  // release the worker after a notification
+    void SetNotificationTarget(NotifyTarget target);
+    NotifyTarget NotificationTarget() const;
+    void SetSoundSourcePath(const std::string& path);
+
+    // State the user interface reads.
+    bool IsPortOpen() const;
+    bool IsTransferring() const;
+    bool IsArmed() const;
+    TransferKind ArmedKind() const;
+    TransferFormat Format() const;
+    std::string PortName() const;         // "COM3", or the device path when set directly
+    std::string CurrentFileName() const;  // the file the user sees (first or continuation file)
+    std::string SoundSourcePath() const;
+    std::string FileErrorText() const;  // last failure to create a continuation file
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};
+
+}  // namespace orv
