@@ -157,6 +157,27 @@ constexpr Entry kTable[] = {
     // Desktop program (40100-40199).
     // Media import (40200-40299).
     // Keyboard overlay (40300-40399).
+    {40300,
+     "The character %1 cannot be stored in a keyboard emulation cell, which holds single-byte "
+     "characters only."},
+    {40301, "Keyboard emulation overlay file, %1 bytes"},
+    {40302, "%1 bytes after the 32nd record are not read."},
+    {40303, "Record %1 (cell %2): "},
+    {40304, "the file ends inside this record, after %1 of its 139 characters"},
+    {40305, "the file ends before this record"},
+    {40306, "the record does not start with the letter N"},
+    {40307, "the record type does not end in 7"},
+    {40308, "the address %1 belongs to cell %2"},
+    {40309, "the character %1 at offset %2 is not an upper-case hexadecimal digit"},
+    {40310, "the count byte is %1 instead of 42"},
+    {40311, "the record type is %1 instead of 07"},
+    {40312, "the checksum is %1 but should be %2"},
+    {40313, "the checksum %1 is not hexadecimal"},
+    {40314, "the record does not end with CR LF"},
+    {40315, "the length byte gives %1 bytes, more than 63; 63 are read"},
+    {40316, "the length byte gives %1 bytes but the cell's text has %2"},
+    {40317, "the cell holds bytes other than zero after its text"},
+    {40318, "The program cannot open this file: record %1 is rejected."},
     // Simulated device and orv-cli (40400-40499).
     {57344, "ORV by Tarveline"},
     {57603, "Save the current file"},

@@ -1,0 +1,264 @@
+#include "overlay/OverlayFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <optional>
+#include <utility>
+
+#include "core/Errors.h"
+#include "core/Messages.h"
+#include "core/StringTable.h"
+
+namespace orv {
+
+namespace {
+
+constexpr uint8_t kCountByte = 0x42;
+constexpr uint8_t kTypeByte = 0x07;
+
+void AppendHex(std::string& out, uint8_t value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out += kDigits[value >> 4];
+    out += kDigits[value & 0x0F];
+}
+
+// The offset of the first bad digit of the pair at offset.
+int BadDigitOffset(std::string_view text, int offset) {
+    try {
+        HexDigitValue(text[static_cast<size_t>(offset)]);
+    } catch (const CORVException&) {
+        return offset;
+    }
+    return offset + 1;
+}
+
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : m_fd(fd) {}
+    ~FileHandle() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    int Fd() const { return m_fd; }
+    // Closes now; false (errno set) when the close reported an error.
+    bool Close() {
+        int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// Opens an existing regular file and takes the flock (LOCK_SH to keep writers
+// out, LOCK_EX to keep everyone out). Raises FileError.
+FileHandle OpenLocked(const std::string& path, int flags, int lockOperation) {
+    // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
+    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        throw FileError::FromErrno(errno, path);
+    }
+    FileHandle file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        throw FileError::FromErrno(errno, path);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw FileError(FileErrorCause::AccessDenied, path);
+    }
+    // Only a lock held by someone else stops us; a file system without
+    // flock support must not keep the user from the file.
+    if (::flock(fd, lockOperation | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        throw FileError(FileErrorCause::SharingViolation, path, EWOULDBLOCK);
+    }
+    return file;
+}
+
+// Reads up to size bytes, fewer only at the end of the file. Raises FileError.
+size_t ReadUpTo(const FileHandle& file, char* dest, size_t size, const std::string& path) {
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::read(file.Fd(), dest + got, size - got);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError::FromErrno(errno, path);
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
+// Writes all of data, going on after short writes. Raises FileError.
+void WriteAll(const FileHandle& file, std::string_view data, const std::string& path) {
+    while (!data.empty()) {
+        ssize_t n = ::write(file.Fd(), data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError::FromErrno(errno, path);
+        }
+        if (n == 0) {
+            throw FileError(FileErrorCause::DiskFull, path);
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+}  // namespace
+
+std::optional<uint8_t> OverlayHexByte(std::string_view text, int offset) {
+    if (offset < 0 || static_cast<size_t>(offset) + 2 > text.size()) {
+        return std::nullopt;
+    }
+    // HexDigitValue raises message 133 for a bad digit; in a record that is
+    // just the record's fault, which the caller reports.
+    try {
+        int high = HexDigitValue(text[static_cast<size_t>(offset)]);
+        int low = HexDigitValue(text[static_cast<size_t>(offset) + 1]);
+        return static_cast<uint8_t>((high << 4) | low);
+    } catch (const CORVException&) {
+        return std::nullopt;
+    }
+}
+
+uint8_t OverlayChecksum(uint8_t address, uint8_t length, ConstOverlayCell cell) {
+    unsigned sum = kCountByte + kTypeByte + address + length;
+    for (uint8_t b : cell) {
+        sum += b;
+    }
+    return static_cast<uint8_t>(0xFF - (sum & 0xFF));
+}
+
+std::string FormatOverlayRecord(const OverlayCells& cells, int k) {
+    uint8_t address = CellAddress(k);
+    uint8_t length = static_cast<uint8_t>(cells.TextLength(k));
+    ConstOverlayCell cell = cells.Cell(k);
+
+    std::string record = "N";
+    record.reserve(OverlayRecordSize);
+    AppendHex(record, kCountByte);
+    AppendHex(record, kTypeByte);
+    AppendHex(record, address);
+    AppendHex(record, length);
+    for (uint8_t b : cell) {
+        AppendHex(record, b);
+    }
+    AppendHex(record, OverlayChecksum(address, length, cell));
+    record += "\r\n";
+    return record;
+}
+
+OverlayRecordCheck DecodeOverlayRecord(std::string_view record, int k, OverlayCell cell) {
+    OverlayRecordCheck check;
+    auto fail = [&check](OverlayRecordFault fault, int offset) {
+        check.fault = fault;
+        check.offset = offset;
+        return check;
+    };
+    if (record.size() < static_cast<size_t>(OverlayRecordSize)) {
+        return fail(OverlayRecordFault::Short, static_cast<int>(record.size()));
+    }
+    if (record[0] != 'N') {
+        return fail(OverlayRecordFault::NotN, 0);
+    }
+    if (record[4] != '7') {
+        return fail(OverlayRecordFault::NotType7, 4);
+    }
+    std::optional<uint8_t> address = OverlayHexByte(record, kOverlayAddressOffset);
+    if (!address) {
+        return fail(OverlayRecordFault::BadDigit, BadDigitOffset(record, kOverlayAddressOffset));
+    }
+    check.address = *address;
+    if (CellIndexFromAddress(check.address) != k) {
+        return fail(OverlayRecordFault::WrongAddress, kOverlayAddressOffset);
+    }
+    std::optional<uint8_t> length = OverlayHexByte(record, kOverlayLengthOffset);
+    if (!length) {
+        return fail(OverlayRecordFault::BadDigit, BadDigitOffset(record, kOverlayLengthOffset));
+    }
+    check.length = *length;
+    for (int i = 0; i < OverlayCellSize; ++i) {
+        int offset = kOverlayDataOffset + 2 * i;
+        std::optional<uint8_t> value = OverlayHexByte(record, offset);
+        if (!value) {
+            return fail(OverlayRecordFault::BadDigit, BadDigitOffset(record, offset));
+        }
+        if (i < check.length) {
+            cell[static_cast<size_t>(i)] = *value;
+        }
+    }
+    return check;
+}
+
+OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells) {
+    OverlayFileResult result{false, std::string(FileNamePart(path))};
+    try {
+        FileHandle file = OpenLocked(path, O_RDONLY, LOCK_SH);
+        cells.Clear();
+        std::array<char, OverlayRecordSize> record;
+        for (int k = 0; k < OverlayCellCount; ++k) {
+            size_t got = ReadUpTo(file, record.data(), record.size(), path);
+            OverlayRecordCheck check =
+                DecodeOverlayRecord(std::string_view(record.data(), got), k, cells.Cell(k));
+            if (!check.Accepted()) {
+                MessageBoxFormatted(IDM_BAD_OVERLAY_FILE, result.fileName);
+                return result;
+            }
+        }
+    } catch (const FileError& error) {
+        ReportFileError(error);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+OverlayFileResult WriteOverlayFile(const std::string& path, const OverlayCells& cells) {
+    OverlayFileResult result{false, std::string(FileNamePart(path))};
+    try {
+        FileHandle file = OpenLocked(path, O_WRONLY, LOCK_EX);
+        for (int k = 0; k < OverlayCellCount; ++k) {
+            WriteAll(file, FormatOverlayRecord(cells, k), path);
+        }
+        // A late write error (full disk, network file system) shows up only
+        // here; "saved" must not be shown for a file that is not on disk.
+        if (::fsync(file.Fd()) != 0 && errno != EINVAL) {
+            throw FileError::FromErrno(errno, path);
+        }
+        if (!file.Close()) {
+            throw FileError::FromErrno(errno, path);
+        }
+    } catch (const FileError& error) {
+        ReportFileError(error);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+std::string OverlayWindowTitle(std::string_view mainTitle, std::string_view fileName) {
+    std::string title(mainTitle);
+    title += " - [";
+    title += fileName;
+    title += "]";
+    return title;
+}
+
+}  // namespace orv
