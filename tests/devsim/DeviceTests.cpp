@@ -312,6 +312,39 @@ TEST_F(DeviceTest, SilentRestoreAnswersTheLastCopyOnce) {
     EXPECT_EQ(device.Received(), (std::vector<std::string>{"V210\r\n", "n00FF\r\n"}));
 }
 
+TEST_F(DeviceTest, GivesUpOnEndlessRetriesAndHearsAnAbortWhileSilent) {
+    device.SetMemory({"V210"});
+    Script s = Quick('S');
+    s.maxResends = 2;
+    ASSERT_TRUE(device.Start(s));
+    ASSERT_EQ(peer.AnswerRequest(), 'S');
+    peer.WriteByte(kAckChar);
+    for (int copy = 0; copy < 3; ++copy) {
+        EXPECT_EQ(peer.ReadRecord(), "V210\r\n");
+        peer.WriteByte(kRetryChar);
+    }
+    EXPECT_TRUE(peer.Expect('?'));
+    auto outcome = device.Wait(3s);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->kind, OutcomeKind::Failed);
+    EXPECT_EQ(outcome->counters.resendsAsked, 3u);
+
+    s = Quick('L');
+    s.faults.silence[0] = kForever;
+    ASSERT_TRUE(device.Start(s));
+    ASSERT_EQ(peer.AnswerRequest(), 'L');
+    peer.WriteByte(kAckChar);
+    for (int copy = 0; copy < 2; ++copy) {
+        peer.Write("V210\r\n");
+        EXPECT_FALSE(peer.ReadByte(150ms));
+    }
+    peer.WriteByte('?');
+    outcome = device.Wait(3s);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->kind, OutcomeKind::Aborted) << Summary(*outcome);
+    EXPECT_TRUE(device.Received().empty());
+}
+
 TEST_F(DeviceTest, StopEndsAWaitPromptly) {
     Script s = Quick('S');
     s.userTimeoutMs = kForever;

@@ -220,6 +220,14 @@ bool Session::Save() {
                 break;
             }
             Count(&Counters::resendsAsked);
+            if (copy >= m_script.maxResends) {
+                if (!SendByte(kRequest)) {
+                    return false;
+                }
+                return End(OutcomeKind::Failed, "record " + std::to_string(i) +
+                                                    " asked for again " + std::to_string(copy + 1) +
+                                                    " times");
+            }
         }
         if (atEnd) {
             break;

@@ -87,6 +87,10 @@ struct Script {
     std::string endMark;
     // Restore: an end mark other than the model's own fails the operation.
     bool strictEndMark = true;
+    // Save: a record asked for again more often than this makes the device
+    // give up with `?`, so that a computer that rejects every copy cannot keep
+    // it busy for ever.
+    int maxResends = 100;
     Faults faults;
     // Called on the device's thread whenever a counter changes.
     std::function<void(const Counters&)> onProgress;
