@@ -53,7 +53,9 @@ struct Faults {
     uint8_t refusalByte = kNak;
     // Restore: refuse every record that fails the device's own check.
     bool refuseBadRecords = false;
-    // Send this byte instead of the operation letter.
+    // Send this byte instead of the operation letter. A computer ignores a
+    // request it does not know, so the operation then ends timed out after
+    // userTimeoutMs; one that starts a transfer for it fails the operation.
     std::optional<uint8_t> handshakeByte;
     // Random bytes (never `?`) sent before the request.
     std::size_t noiseBytes = 0;
