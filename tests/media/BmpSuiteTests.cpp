@@ -1,6 +1,7 @@
-// Every file of the bitmap suite (good, questionable and bad bitmaps made by
-// another program) either loads and becomes an icon, or is refused with one
-// message; none may crash the loader or make it touch memory it does not own.
+// Bitmaps made by other programs. Every file of the bitmap suite (good,
+// questionable and bad bitmaps) either loads and becomes an icon, or is
+// refused with one message; none may crash the loader or make it touch memory
+// it does not own.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -83,6 +84,26 @@ TEST(BmpSuite, RleAndTopDownFilesMatchThePlainOne) {
         ASSERT_EQ(other.Height(), plain.Height());
         for (int y = 0; y < plain.Height(); ++y) {
             ASSERT_EQ(RowOf(other, y), RowOf(plain, y)) << name << " row " << y;
+        }
+    }
+}
+
+// Pictures written by ImageMagick (the fuzzer's seeds), once uncompressed and
+// once with its RLE8 encoder.
+TEST(BmpSuite, ImageMagickRle8MatchesItsUncompressedFile) {
+    CapturingReporter reporter;
+    const fs::path seeds = test::SourceDir() / "tests" / "fuzz" / "corpus" / "bitmap";
+    for (const char* size : {"74x62", "37x31", "7x5"}) {
+        IconBitmap plain;
+        IconBitmap rle;
+        ASSERT_TRUE(
+            LoadIconBitmap((seeds / ("plain-" + std::string(size) + ".bmp")).string(), plain));
+        ASSERT_TRUE(LoadIconBitmap((seeds / ("rle-" + std::string(size) + ".bmp")).string(), rle));
+        ASSERT_EQ(rle.Width(), plain.Width());
+        ASSERT_EQ(rle.Height(), plain.Height());
+        EXPECT_EQ(rle.colourTable, plain.colourTable);
+        for (int y = 0; y < plain.Height(); ++y) {
+            ASSERT_EQ(RowOf(rle, y), RowOf(plain, y)) << size << " row " << y;
         }
     }
 }
