@@ -81,7 +81,9 @@ struct IconBitmap {
 
 // Reads an 8-bit bitmap file (uncompressed or RLE8) into bitmap. On failure
 // the user is told why (the file name is part of the message) and the bitmap
-// is left empty.
+// is left empty. A top-down file is turned bottom up. In RLE8 data, deltas
+// move the position as they should, runs past a row's end are cut off there,
+// and pixels the data skips or leaves out are 0 (the file's first colour).
 bool LoadIconBitmap(const std::string& path, IconBitmap& bitmap);
 // The same for a file already in memory; path only names it in messages.
 bool LoadIconBitmapFromBytes(std::span<const uint8_t> bytes, const std::string& path,

@@ -5,22 +5,9 @@
 #include <memory>
 
 #include "core/Errors.h"
+#include "media/LittleEndian.h"
 
 namespace orv {
-namespace {
-
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, static_cast<uint16_t>(v));
-    Put16(out, static_cast<uint16_t>(v >> 16));
-}
-
-}  // namespace
-
 std::vector<uint8_t> IconBitmapFileBytes(const IconBitmap& bitmap) {
     if (!bitmap.HasPixels() || bitmap.Width() != kIconWidth || bitmap.Height() != kIconHeight) {
         ORV_INTERNAL_ERROR();
@@ -32,22 +19,22 @@ std::vector<uint8_t> IconBitmapFileBytes(const IconBitmap& bitmap) {
     std::vector<uint8_t> out;
     out.reserve(pixelOffset + pixelBytes);
 
-    Put16(out, kBitmapFileType);
-    Put32(out, pixelOffset + pixelBytes);
-    Put32(out, 0);  // two reserved words
-    Put32(out, pixelOffset);
+    AppendLe16(out, kBitmapFileType);
+    AppendLe32(out, pixelOffset + pixelBytes);
+    AppendLe32(out, 0);  // two reserved words
+    AppendLe32(out, pixelOffset);
 
-    Put32(out, kBitmapInfoHeaderSize);
-    Put32(out, kIconWidth);
-    Put32(out, kIconHeight);
-    Put16(out, 1);  // planes
-    Put16(out, 8);  // bits per pixel
-    Put32(out, kCompressionNone);
-    Put32(out, pixelBytes);
-    Put32(out, 0);  // no resolution
-    Put32(out, 0);
-    Put32(out, kPaletteSize);  // colours used
-    Put32(out, 0);             // all of them important
+    AppendLe32(out, kBitmapInfoHeaderSize);
+    AppendLe32(out, kIconWidth);
+    AppendLe32(out, kIconHeight);
+    AppendLe16(out, 1);  // planes
+    AppendLe16(out, 8);  // bits per pixel
+    AppendLe32(out, kCompressionNone);
+    AppendLe32(out, pixelBytes);
+    AppendLe32(out, 0);  // no resolution
+    AppendLe32(out, 0);
+    AppendLe32(out, kPaletteSize);  // colours used
+    AppendLe32(out, 0);             // all of them important
 
     for (const RgbQuad& q : DeviceColourTable()) {
         out.insert(out.end(), {q.blue, q.green, q.red, q.reserved});

@@ -13,6 +13,7 @@
 #include "core/Reporter.h"
 #include "core/StringTable.h"
 #include "media/IconBitmap.h"
+#include "media/LittleEndian.h"
 #include "media/MediaTexts.h"
 
 namespace orv {
@@ -64,15 +65,6 @@ struct Refusal {
     std::string message;
 };
 
-uint16_t Le16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t Le32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 class BitmapDecoder {
 public:
     BitmapDecoder(ByteReader& reader, const std::string& path, IconBitmap& bitmap)
@@ -112,24 +104,24 @@ private:
             RefuseNot256Colours();
         }
         BitmapFileHeader& f = m_bmp.fileHeader;
-        f.type = Le16(h);
-        f.size = Le32(h + 2);
-        f.reserved1 = Le16(h + 6);
-        f.reserved2 = Le16(h + 8);
-        f.pixelOffset = Le32(h + 10);
+        f.type = ReadLe16(h);
+        f.size = ReadLe32(h + 2);
+        f.reserved1 = ReadLe16(h + 6);
+        f.reserved2 = ReadLe16(h + 8);
+        f.pixelOffset = ReadLe32(h + 10);
         const uint8_t* p = h + kBitmapFileHeaderBytes;
         BitmapInfoHeader& i = m_bmp.infoHeader;
-        i.size = Le32(p);
-        i.width = static_cast<int32_t>(Le32(p + 4));
-        i.height = static_cast<int32_t>(Le32(p + 8));
-        i.planes = Le16(p + 12);
-        i.bitCount = Le16(p + 14);
-        i.compression = Le32(p + 16);
-        i.sizeImage = Le32(p + 20);
-        i.xPelsPerMeter = static_cast<int32_t>(Le32(p + 24));
-        i.yPelsPerMeter = static_cast<int32_t>(Le32(p + 28));
-        i.clrUsed = Le32(p + 32);
-        i.clrImportant = Le32(p + 36);
+        i.size = ReadLe32(p);
+        i.width = static_cast<int32_t>(ReadLe32(p + 4));
+        i.height = static_cast<int32_t>(ReadLe32(p + 8));
+        i.planes = ReadLe16(p + 12);
+        i.bitCount = ReadLe16(p + 14);
+        i.compression = ReadLe32(p + 16);
+        i.sizeImage = ReadLe32(p + 20);
+        i.xPelsPerMeter = static_cast<int32_t>(ReadLe32(p + 24));
+        i.yPelsPerMeter = static_cast<int32_t>(ReadLe32(p + 28));
+        i.clrUsed = ReadLe32(p + 32);
+        i.clrImportant = ReadLe32(p + 36);
     }
 
     [[noreturn]] void RefuseNot256Colours() {

@@ -9,17 +9,12 @@
 #include "core/Errors.h"
 #include "core/Messages.h"
 #include "core/StringTable.h"
+#include "media/LittleEndian.h"
 
 namespace orv {
 namespace {
 
 constexpr uint8_t kIconRecordType = 0x1C;
-
-void PutLe32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    }
-}
 
 // 1 or 2 pixels cost less as runs of one; longer stretches go as an absolute
 // run, padded to a whole word.
@@ -89,15 +84,15 @@ std::vector<uint8_t> EncodeIconImage(const IconBitmap& bitmap) {
     block.reserve(10000);
     block[0] = 'K';
     block[1] = 'W';
-    PutLe32(block, 2, kIconBlockHeaderSize);
-    PutLe32(block, 6, kIconWidth);
-    PutLe32(block, 10, kIconHeight);
+    WriteLe32(block.data() + 2, kIconBlockHeaderSize);
+    WriteLe32(block.data() + 6, kIconWidth);
+    WriteLe32(block.data() + 10, kIconHeight);
     for (int y = 0; y < kIconHeight; ++y) {
         AppendRow(block, bitmap.Row(y));
     }
     block.push_back(0);  // end of bitmap
     block.push_back(1);
-    PutLe32(block, 14, static_cast<uint32_t>(block.size() - kIconBlockHeaderSize));
+    WriteLe32(block.data() + 14, static_cast<uint32_t>(block.size() - kIconBlockHeaderSize));
     return block;
 }
 

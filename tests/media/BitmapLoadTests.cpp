@@ -11,7 +11,7 @@
 namespace orv {
 namespace {
 
-using test::BmpSpec;
+using test::BmpFields;
 using test::CapturingReporter;
 using test::GreyColours;
 using test::LoadBytes;
@@ -24,8 +24,8 @@ using Row = std::vector<uint8_t>;
 // A 5 x 3 picture, rows in file order (bottom first).
 const std::vector<Row> kRows = {{1, 2, 3, 4, 5}, {6, 6, 6, 6, 6}, {7, 8, 9, 9, 9}};
 
-BmpSpec Plain() {
-    BmpSpec s;
+BmpFields Plain() {
+    BmpFields s;
     s.width = 5;
     s.height = 3;
     s.colours = GreyColours(10);
@@ -34,8 +34,8 @@ BmpSpec Plain() {
     return s;
 }
 
-BmpSpec Rle(std::vector<uint8_t> data, int width = 5, int height = 3) {
-    BmpSpec s = Plain();
+BmpFields Rle(std::vector<uint8_t> data, int width = 5, int height = 3) {
+    BmpFields s = Plain();
     s.width = width;
     s.height = height;
     s.compression = 1;
@@ -70,7 +70,7 @@ TEST(LoadIconBitmap, ReadsAnUncompressedFile) {
 
 TEST(LoadIconBitmap, ZeroColoursUsedMeansAllOfThem) {
     CapturingReporter reporter;
-    BmpSpec s = Plain();
+    BmpFields s = Plain();
     s.clrUsed = 0;
     s.colours = GreyColours(256);
     IconBitmap b;
@@ -81,7 +81,7 @@ TEST(LoadIconBitmap, ZeroColoursUsedMeansAllOfThem) {
 
 TEST(LoadIconBitmap, TopDownRowsAreStoredBottomFirst) {
     CapturingReporter reporter;
-    BmpSpec s = Plain();
+    BmpFields s = Plain();
     s.height = -3;
     s.data = PadRows({kRows[2], kRows[1], kRows[0]});
     IconBitmap b;
@@ -146,8 +146,8 @@ TEST(LoadIconBitmap, Rle8EndsAfterTheLastRowWithoutAnEndCode) {
 
 TEST(LoadIconBitmap, RefusesDataThatEndsEarly) {
     const std::string truncated = FormatString(IDM_BITMAP_TRUNCATED, "test.bmp");
-    std::vector<BmpSpec> cases;
-    BmpSpec s = Plain();
+    std::vector<BmpFields> cases;
+    BmpFields s = Plain();
     s.data.pop_back();  // the last pixel row lacks a byte
     cases.push_back(s);
     s = Plain();
@@ -171,7 +171,7 @@ TEST(LoadIconBitmap, RefusesDataThatEndsEarly) {
 TEST(LoadIconBitmap, RefusesHostileHeaders) {
     struct Case {
         const char* what;
-        void (*change)(BmpSpec&);
+        void (*change)(BmpFields&);
         std::string message;
     };
     const std::string name = "test.bmp";
@@ -179,26 +179,27 @@ TEST(LoadIconBitmap, RefusesHostileHeaders) {
     const std::string noSize = FormatString(IDM_BITMAP_NO_SIZE, name);
     const std::string tooLarge = FormatString(IDM_BITMAP_TOO_LARGE, name, "8192");
     const std::vector<Case> cases = {
-        {"not BM", [](BmpSpec& s) { s.type = 0x4142; }, not256},
-        {"v5 header", [](BmpSpec& s) { s.headerSize = 124; }, not256},
-        {"24 bits", [](BmpSpec& s) { s.bitCount = 24; }, not256},
-        {"4 bits", [](BmpSpec& s) { s.bitCount = 4; }, not256},
-        {"width 0", [](BmpSpec& s) { s.width = 0; }, noSize},
-        {"height 0", [](BmpSpec& s) { s.height = 0; }, noSize},
-        {"negative width", [](BmpSpec& s) { s.width = -5; }, noSize},
-        {"wide", [](BmpSpec& s) { s.width = 8193; }, tooLarge},
-        {"widest", [](BmpSpec& s) { s.width = INT32_MAX; }, tooLarge},
-        {"tall top-down", [](BmpSpec& s) { s.height = -8193; }, tooLarge},
-        {"most negative height", [](BmpSpec& s) { s.height = INT32_MIN; }, tooLarge},
-        {"257 colours", [](BmpSpec& s) { s.clrUsed = 257; },
+        {"not BM", [](BmpFields& s) { s.type = 0x4142; }, not256},
+        {"v5 header", [](BmpFields& s) { s.headerSize = 124; }, not256},
+        {"24 bits", [](BmpFields& s) { s.bitCount = 24; }, not256},
+        {"4 bits", [](BmpFields& s) { s.bitCount = 4; }, not256},
+        {"width 0", [](BmpFields& s) { s.width = 0; }, noSize},
+        {"height 0", [](BmpFields& s) { s.height = 0; }, noSize},
+        {"negative width", [](BmpFields& s) { s.width = -5; }, noSize},
+        {"wide", [](BmpFields& s) { s.width = 8193; }, tooLarge},
+        {"widest", [](BmpFields& s) { s.width = INT32_MAX; }, tooLarge},
+        {"tall top-down", [](BmpFields& s) { s.height = -8193; }, tooLarge},
+        {"most negative height", [](BmpFields& s) { s.height = INT32_MIN; }, tooLarge},
+        {"257 colours", [](BmpFields& s) { s.clrUsed = 257; },
          FormatString(IDM_BITMAP_TOO_MANY_COLOURS, name)},
-        {"colour count overflow", [](BmpSpec& s) { s.clrUsed = 0xFFFFFFFF; },
+        {"colour count overflow", [](BmpFields& s) { s.clrUsed = 0xFFFFFFFF; },
          FormatString(IDM_BITMAP_TOO_MANY_COLOURS, name)},
-        {"RLE4", [](BmpSpec& s) { s.compression = 2; }, FormatString(IDM_BITMAP_COMPRESSION, name)},
-        {"bit fields", [](BmpSpec& s) { s.compression = 3; },
+        {"RLE4", [](BmpFields& s) { s.compression = 2; },
+         FormatString(IDM_BITMAP_COMPRESSION, name)},
+        {"bit fields", [](BmpFields& s) { s.compression = 3; },
          FormatString(IDM_BITMAP_COMPRESSION, name)},
         {"top-down RLE8",
-         [](BmpSpec& s) {
+         [](BmpFields& s) {
              s.height = -3;
              s.compression = 1;
          },
@@ -206,7 +207,7 @@ TEST(LoadIconBitmap, RefusesHostileHeaders) {
     };
     for (const Case& c : cases) {
         CapturingReporter reporter;
-        BmpSpec s = Plain();
+        BmpFields s = Plain();
         c.change(s);
         IconBitmap b;
         EXPECT_FALSE(LoadBytes(MakeBmp(s), b)) << c.what;
@@ -227,7 +228,7 @@ TEST(LoadIconBitmap, RefusesAFileShorterThanItsHeaders) {
 
 TEST(LoadIconBitmap, AcceptsTheLargestSide) {
     CapturingReporter reporter;
-    BmpSpec s = Plain();
+    BmpFields s = Plain();
     s.width = kMaxBitmapSide;
     s.height = 1;
     s.data = PadRows({Row(kMaxBitmapSide, 3)});

@@ -4,6 +4,7 @@
 
 #include "core/StringTable.h"
 #include "media/IconImport.h"
+#include "media/LittleEndian.h"
 #include "tests/common/TestSupport.h"
 #include "tests/media/MediaTestSupport.h"
 
@@ -15,10 +16,6 @@ using test::ImportRecord;
 using test::MakePicture;
 using test::ParseImportRecords;
 using test::SequenceOf;
-
-uint32_t Le32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
 
 // The encoding of row y (its bytes up to and including the end-of-line pair).
 std::vector<uint8_t> EncodedRow(const std::vector<uint8_t>& block, int y) {
@@ -49,10 +46,10 @@ TEST(EncodeIconImage, OneColourRowsAreSingleRuns) {
     ASSERT_EQ(block.size(), 18u + 62 * 4 + 2);
     EXPECT_EQ(block[0], 'K');
     EXPECT_EQ(block[1], 'W');
-    EXPECT_EQ(Le32At(block, 2), 18u);
-    EXPECT_EQ(Le32At(block, 6), 74u);
-    EXPECT_EQ(Le32At(block, 10), 62u);
-    EXPECT_EQ(Le32At(block, 14), block.size() - 18);
+    EXPECT_EQ(ReadLe32(block.data() + 2), 18u);
+    EXPECT_EQ(ReadLe32(block.data() + 6), 74u);
+    EXPECT_EQ(ReadLe32(block.data() + 10), 62u);
+    EXPECT_EQ(ReadLe32(block.data() + 14), block.size() - 18);
     for (int y = 0; y < 62; ++y) {
         EXPECT_EQ(EncodedRow(block, y),
                   (std::vector<uint8_t>{74, static_cast<uint8_t>(y + 10), 0, 0}));
@@ -99,15 +96,15 @@ TEST(EncodeIconImage, DecodesBackToThePicture) {
     std::vector<uint8_t> block = EncodeIconImage(picture);
     ASSERT_LT(block.size(), 10000u);
 
-    test::BmpSpec spec;
-    spec.width = 74;
-    spec.height = 62;
-    spec.compression = 1;
-    spec.colours = test::GreyColours(5);
-    spec.clrUsed = 5;
-    spec.data.assign(block.begin() + 18, block.end());
+    test::BmpFields fields;
+    fields.width = 74;
+    fields.height = 62;
+    fields.compression = 1;
+    fields.colours = test::GreyColours(5);
+    fields.clrUsed = 5;
+    fields.data.assign(block.begin() + 18, block.end());
     IconBitmap decoded;
-    ASSERT_TRUE(test::LoadBytes(test::MakeBmp(spec), decoded));
+    ASSERT_TRUE(test::LoadBytes(test::MakeBmp(fields), decoded));
     for (int y = 0; y < 62; ++y) {
         ASSERT_EQ(test::RowOf(decoded, y), test::RowOf(picture, y)) << y;
     }

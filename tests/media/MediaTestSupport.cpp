@@ -2,46 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include "media/LittleEndian.h"
 #include "tests/common/TestSupport.h"
 
 namespace orv::test {
-namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
-}  // namespace
-
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec) {
+std::vector<uint8_t> MakeBmp(const BmpFields& fields) {
     std::vector<uint8_t> out;
-    const uint32_t offset = 14 + spec.headerSize + 4 * static_cast<uint32_t>(spec.colours.size());
-    Put16(out, spec.type);
-    Put32(out, offset + static_cast<uint32_t>(spec.data.size()));
-    Put32(out, 0);
-    Put32(out, offset);
-    Put32(out, spec.headerSize);
-    Put32(out, static_cast<uint32_t>(spec.width));
-    Put32(out, static_cast<uint32_t>(spec.height));
-    Put16(out, 1);
-    Put16(out, spec.bitCount);
-    Put32(out, spec.compression);
-    Put32(out, static_cast<uint32_t>(spec.data.size()));
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, spec.clrUsed);
-    Put32(out, 0);
-    out.resize(14 + spec.headerSize, 0);
-    for (const RgbQuad& q : spec.colours) {
+    const uint32_t offset =
+        14 + fields.headerSize + 4 * static_cast<uint32_t>(fields.colours.size());
+    AppendLe16(out, fields.type);
+    AppendLe32(out, offset + static_cast<uint32_t>(fields.data.size()));
+    AppendLe32(out, 0);
+    AppendLe32(out, offset);
+    AppendLe32(out, fields.headerSize);
+    AppendLe32(out, static_cast<uint32_t>(fields.width));
+    AppendLe32(out, static_cast<uint32_t>(fields.height));
+    AppendLe16(out, 1);
+    AppendLe16(out, fields.bitCount);
+    AppendLe32(out, fields.compression);
+    AppendLe32(out, static_cast<uint32_t>(fields.data.size()));
+    AppendLe32(out, 2835);
+    AppendLe32(out, 2835);
+    AppendLe32(out, fields.clrUsed);
+    AppendLe32(out, 0);
+    out.resize(14 + fields.headerSize, 0);
+    for (const RgbQuad& q : fields.colours) {
         out.insert(out.end(), {q.blue, q.green, q.red, q.reserved});
     }
-    out.insert(out.end(), spec.data.begin(), spec.data.end());
+    out.insert(out.end(), fields.data.begin(), fields.data.end());
     return out;
 }
 

@@ -13,7 +13,7 @@
 
 namespace orv::test {
 
-struct BmpSpec {
+struct BmpFields {
     uint16_t type = 0x4D42;
     uint32_t headerSize = 40;
     int32_t width = 0;
@@ -25,7 +25,7 @@ struct BmpSpec {
     std::vector<uint8_t> data;     // pixel data as it stands in the file
 };
 
-std::vector<uint8_t> MakeBmp(const BmpSpec& spec);
+std::vector<uint8_t> MakeBmp(const BmpFields& fields);
 
 // Uncompressed pixel data: each row (in file order) padded to a multiple of 4.
 std::vector<uint8_t> PadRows(const std::vector<std::vector<uint8_t>>& rows);
