@@ -184,6 +184,13 @@ TEST(AppendIconRecords, FileThatCannotBeOpenedIsReported) {
               std::vector<std::string>{"Error opening \"Icons to Import.ORV\"."});
 }
 
+TEST(AppendIconRecords, FullDiskIsReported) {
+    CapturingReporter reporter;
+    EXPECT_FALSE(AppendIconRecords("CAT", {1, 2, 3}, "/dev/full"));
+    EXPECT_EQ(reporter.Messages(),
+              std::vector<std::string>{"/dev/full could not be written because the disk is full."});
+}
+
 TEST(DeleteImportFile, MissingFileIsNoErrorButAFolderIs) {
     CapturingReporter reporter;
     test::TempDir dir;

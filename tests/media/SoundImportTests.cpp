@@ -109,5 +109,12 @@ TEST_F(SoundImport, FilesThatCannotBeOpenedAreReported) {
     EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>(3, message));
 }
 
+TEST_F(SoundImport, FullDiskIsReported) {
+    test::WriteFileBytes(m_source, Bytes(40));
+    EXPECT_FALSE(WriteSoundRecords(m_source.string(), "/dev/full"));
+    EXPECT_EQ(m_reporter.Messages(),
+              std::vector<std::string>{"/dev/full could not be written because the disk is full."});
+}
+
 }  // namespace
 }  // namespace orv
