@@ -156,6 +156,14 @@ constexpr Entry kTable[] = {
     {40000, "Error opening file %1."},
     // Desktop program (40100-40199).
     // Media import (40200-40299).
+    {40200, "%1 is damaged: its picture has no width or no height."},
+    {40201, "%1 is too large to import: its width and height may be at most %2 pixels."},
+    {40202, "%1 is damaged: it declares more than 256 colors."},
+    {40203, "%1 is damaged: the file ends before all of its colors and pixels have been read."},
+    {40204,
+     "%1 uses a kind of compression that cannot be imported.\nPlease save it uncompressed or with "
+     "RLE8 compression."},
+    {40205, "%1 is damaged: a top-down bitmap cannot use RLE8 compression."},
     // Keyboard overlay (40300-40399).
     {40300,
      "The character %1 cannot be stored in a keyboard emulation cell, which holds single-byte "

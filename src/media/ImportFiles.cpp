@@ -1,0 +1,47 @@
+#include "media/ImportFiles.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/Errors.h"
+#include "engine/Record.h"
+
+namespace orv {
+
+void AppendImportRecord(std::string& out, char letter, std::span<const uint8_t> payload) {
+    if (!ORV_CHECK(payload.size() <= 255)) {
+        payload = payload.first(255);
+    }
+    out += letter;
+    uint8_t sum = static_cast<uint8_t>(payload.size());
+    AppendHexByte(out, sum);
+    for (uint8_t b : payload) {
+        AppendHexByte(out, b);
+        sum = static_cast<uint8_t>(sum + b);
+    }
+    AppendHexByte(out, static_cast<uint8_t>(0xFF - sum));
+    out += "\r\n";
+}
+
+void AppendDataRecord(std::string& out, uint16_t sequence, std::span<const uint8_t> piece) {
+    uint8_t payload[2 + 253];
+    if (!ORV_CHECK(piece.size() <= sizeof payload - 2)) {
+        piece = piece.first(sizeof payload - 2);
+    }
+    payload[0] = static_cast<uint8_t>(sequence >> 8);
+    payload[1] = static_cast<uint8_t>(sequence & 0xFF);
+    std::copy(piece.begin(), piece.end(), payload + 2);
+    AppendImportRecord(out, 'n', std::span<const uint8_t>(payload, 2 + piece.size()));
+}
+
+bool DeleteImportFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) {
+        return true;
+    }
+    ReportFileError(FileError::FromErrno(errno, path));
+    return false;
+}
+
+}  // namespace orv

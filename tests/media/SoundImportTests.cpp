@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <thread>
+
+#include "core/StringTable.h"
+#include "media/SoundImport.h"
+#include "tests/common/TestSupport.h"
+#include "tests/media/MediaTestSupport.h"
+
+namespace orv {
+namespace {
+
+using test::CapturingReporter;
+using test::ImportRecord;
+using test::ParseImportRecords;
+using test::SequenceOf;
+
+constexpr const char* kHeaderLine = "N01DD21\r\n";
+
+std::string Bytes(size_t count) {
+    std::string s(count, '\0');
+    for (size_t i = 0; i < count; ++i) {
+        s[i] = static_cast<char>((i * 31 + i / 256) & 0xFF);
+    }
+    return s;
+}
+
+class SoundImport : public ::testing::Test {
+protected:
+    // Writes a source of these bytes and imports it; the output's text.
+    std::string Import(const std::string& source, bool expectOk = true) {
+        test::WriteFileBytes(m_source, source);
+        EXPECT_EQ(WriteSoundRecords(m_source.string(), m_output.string()), expectOk);
+        return test::ReadFileBytes(m_output);
+    }
+
+    CapturingReporter m_reporter;
+    test::TempDir m_dir;
+    std::filesystem::path m_source = m_dir / "voice.wav";
+    std::filesystem::path m_output = m_dir / kSoundImportFileName;
+};
+
+TEST_F(SoundImport, EmptySourceGivesTheHeaderOnly) {
+    EXPECT_EQ(Import(""), kHeaderLine);
+    EXPECT_TRUE(m_reporter.Messages().empty());
+}
+
+TEST_F(SoundImport, PiecesOf32AreNumbered) {
+    const std::string source = Bytes(32) + "\xF5\xF5\xF5";
+    const std::string text = Import(source);
+    EXPECT_EQ(text.substr(0, 9), kHeaderLine);
+    std::vector<ImportRecord> records = ParseImportRecords(text);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[1].payload.size(), 34u);  // L = 0x22
+    EXPECT_EQ(SequenceOf(records[1]), 0);
+    EXPECT_EQ(std::string(records[1].payload.begin() + 2, records[1].payload.end()),
+              source.substr(0, 32));
+    EXPECT_EQ(text.substr(text.size() - 17), "n050001F5F5F51A\r\n");
+
+    const std::string shorter = Import(Bytes(33));
+    records = ParseImportRecords(shorter);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2].payload.size(), 3u);  // L = 0x03
+    EXPECT_EQ(SequenceOf(records[2]), 1);
+    EXPECT_TRUE(m_reporter.Messages().empty());
+}
+
+TEST_F(SoundImport, LimitCutsLongerSourcesAfterAWarning) {
+    const std::string full = Import(Bytes(kMaxSoundBytes));
+    EXPECT_TRUE(m_reporter.Messages().empty());
+    std::vector<ImportRecord> records = ParseImportRecords(full);
+    ASSERT_EQ(records.size(), 30001u);
+    EXPECT_EQ(records.back().payload[0], 0x75);
+    EXPECT_EQ(records.back().payload[1], 0x2F);
+    EXPECT_EQ(records.back().payload.size(), 34u);
+
+    const std::string cut = Import(Bytes(kMaxSoundBytes + 1));
+    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{LoadString(IDS_SOUND_TOO_BIG)});
+    EXPECT_TRUE(cut == full);
+}
+
+TEST_F(SoundImport, SourceOfUnknownLengthEndsWhereItsDataEnds) {
+    // A pipe tells no length: its 40 bytes make two records and nothing more.
+    std::filesystem::path fifo = m_dir / "pipe.wav";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string data = Bytes(40);
+    std::thread writer([&] {
+        std::FILE* f = std::fopen(fifo.c_str(), "wb");
+        std::fwrite(data.data(), 1, data.size(), f);
+        std::fclose(f);
+    });
+    EXPECT_TRUE(WriteSoundRecords(fifo.string(), m_output.string()));
+    writer.join();
+    std::vector<ImportRecord> records = ParseImportRecords(test::ReadFileBytes(m_output));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(std::string(records[2].payload.begin() + 2, records[2].payload.end()),
+              data.substr(32));
+    EXPECT_TRUE(m_reporter.Messages().empty());
+}
+
+TEST_F(SoundImport, FilesThatCannotBeOpenedAreReported) {
+    const std::string message = "Error opening \"Sound File to Import.ORV\".";
+    EXPECT_FALSE(WriteSoundRecords((m_dir / "none.wav").string(), m_output.string()));
+    EXPECT_FALSE(WriteSoundRecords(m_dir.Path().string(), m_output.string()));
+    test::WriteFileBytes(m_source, "RIFF");
+    EXPECT_FALSE(WriteSoundRecords(m_source.string(), (m_dir / "no" / "out.ORV").string()));
+    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>(3, message));
+}
+
+TEST_F(SoundImport, FullDiskIsReported) {
+    test::WriteFileBytes(m_source, Bytes(40));
+    EXPECT_FALSE(WriteSoundRecords(m_source.string(), "/dev/full"));
+    EXPECT_EQ(m_reporter.Messages(),
+              std::vector<std::string>{"/dev/full could not be written because the disk is full."});
+}
+
+}  // namespace
+}  // namespace orv
