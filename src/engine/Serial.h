@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/EngineHost.h"
@@ -65,7 +66,15 @@ public:
 
 private:
     struct Impl;
-    Impl* m_impl;
+    // Shared with the worker thread, so that a worker that does not end when
+    // the port closes never touches freed state.
+    std::shared_ptr<Impl> m_impl;
 };
+
+// Measures the engine's own time per record during a restore: called with the
+// nanoseconds from the device's ACK read to the first byte of the next record
+// written. For benchmarks; null (the default) costs nothing.
+using TurnaroundProbe = void (*)(long long nanoseconds);
+void SetTurnaroundProbe(TurnaroundProbe probe);
 
 }  // namespace orv
