@@ -154,6 +154,17 @@ constexpr Entry kTable[] = {
      "will shorten it for you."},
     // The program's own texts: core and transfer engine (40000-40099).
     {40000, "Error opening file %1."},
+    {40001, "The device %1 does not exist. Is the cable or adapter plugged in?"},
+    {40002, "The device %1 is in use by another program."},
+    {40003,
+     "You have no permission to use the device %1. Ask the administrator to add you to the "
+     "group that may use serial ports (usually \"dialout\"), then log in again."},
+    {40004, "%1 is not a serial port."},
+    {40005, "%1 carries the system console and is never used for memory transfers."},
+    {40006, "The device %1 does not accept %2 baud."},
+    {40007, "The device %1 could not be set up: %2."},
+    {40008,
+     "The incomplete memory file could not be renamed to %1.\nIts data has been kept in %2."},
     // Desktop program (40100-40199).
     // Media import (40200-40299).
     {40200, "%1 is damaged: its picture has no width or no height."},

@@ -80,6 +80,15 @@ enum StringId : int {
     IDM_FILE_SHARING_VIOLATION = 61865,
     IDM_FILE_DISK_FULL = 61867,
     IDM_FILE_END_OF_FILE = 61868,
+    // The engine's own texts.
+    IDM_PORT_NOT_FOUND = 40001,
+    IDM_PORT_IN_USE = 40002,
+    IDM_PORT_NO_PERMISSION = 40003,
+    IDM_PORT_NOT_SERIAL = 40004,
+    IDM_PORT_IS_CONSOLE = 40005,
+    IDM_PORT_BAD_RATE = 40006,
+    IDM_PORT_SETUP_FAILED = 40007,
+    IDM_INCOMPLETE_NOT_RENAMED = 40008,
 };
 
 // The text with this number, or an empty text when there is none.

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/EngineHost.h"
@@ -16,6 +17,21 @@ namespace orv {
 
 enum TransferKind : int { Save = 0, Restore = 1, ImportIcons = 2, ImportSound = 3 };
 enum TransferFormat : int { Undetermined = 1, Records = 2, Text = 3, Unversioned = 4 };
+
+// The kind of transfer a request notification asks for (Save for TN_SAVE_REQUEST
+// and for codes that are no request).
+inline TransferKind RequestedKind(int code) {
+    switch (code) {
+        case TN_RESTORE_REQUEST:
+            return Restore;
+        case TN_ICONS_REQUEST:
+            return ImportIcons;
+        case TN_SOUND_REQUEST:
+            return ImportSound;
+        default:
+            return Save;
+    }
+}
 
 // Whether the file at path lies on a removable drive (continuation across
 // disks happens only there). Replaceable so that tests can declare a folder
@@ -65,7 +81,15 @@ public:
 
 private:
     struct Impl;
-    Impl* m_impl;
+    // Shared with the worker thread, so that a worker that does not end when
+    // the port closes never touches freed state.
+    std::shared_ptr<Impl> m_impl;
 };
+
+// Measures the engine's own time per record during a restore: called with the
+// nanoseconds from the device's ACK read to the first byte of the next record
+// written. For benchmarks; null (the default) costs nothing.
+using TurnaroundProbe = void (*)(long long nanoseconds);
+void SetTurnaroundProbe(TurnaroundProbe probe);
 
 }  // namespace orv

@@ -1,0 +1,359 @@
+#include "engine/MemoryFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <random>
+
+#include "core/Errors.h"
+#include "core/StringTable.h"
+#include "engine/Serial.h"
+
+namespace orv {
+
+namespace {
+
+constexpr size_t kMaxIncompleteName = 256;
+
+std::mutex g_removableMutex;
+RemovableDriveTest g_removableTest;
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string RandomSuffix() {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static thread_local std::mt19937 gen{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kChars) - 2);
+    std::string s;
+    for (int i = 0; i < 6; ++i) {
+        s += kChars[pick(gen)];
+    }
+    return s;
+}
+
+// Renames from onto to unless to exists. ENOTSUP-style refusals of the
+// no-replace flag fall back to a check followed by a plain rename.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    int err = errno;
+    if (err != EINVAL && err != ENOSYS && err != ENOTSUP) {
+        return err;
+    }
+    struct stat st;
+    if (::lstat(to.c_str(), &st) == 0) {
+        return EEXIST;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = 0;
+    // Some filesystems cannot sync a folder; that is not a lost write.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        err = errno;
+    }
+    ::close(fd);
+    return err;
+}
+
+bool SysfsRemovable(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        std::string folder = FolderOf(path);
+        if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) {
+            return false;
+        }
+    }
+    std::string base = "/sys/dev/block/" + std::to_string(::major(st.st_dev)) + ":" +
+                       std::to_string(::minor(st.st_dev));
+    struct stat part;
+    // A partition's "removable" attribute is its disk's.
+    std::string attr = ::stat((base + "/partition").c_str(), &part) == 0 ? base + "/../removable"
+                                                                         : base + "/removable";
+    std::ifstream in(attr);
+    int value = 0;
+    return (in >> value) && value == 1;
+}
+
+}  // namespace
+
+void SetRemovableDriveTest(RemovableDriveTest test) {
+    std::lock_guard lock(g_removableMutex);
+    g_removableTest = std::move(test);
+}
+
+bool IsOnRemovableDrive(const std::string& path) {
+    RemovableDriveTest test;
+    {
+        std::lock_guard lock(g_removableMutex);
+        test = g_removableTest;
+    }
+    return test ? test(path) : SysfsRemovable(path);
+}
+
+std::string ContinuationName(const std::string& firstName, const std::string& suffix) {
+    size_t dot = firstName.rfind('.');
+    if (dot == std::string::npos) {
+        dot = firstName.size();
+    }
+    return firstName.substr(0, dot) + suffix + firstName.substr(dot);
+}
+
+std::string IncompleteFileName(std::string_view fileName) {
+    size_t dot = fileName.rfind('.');
+    std::string_view stem =
+        dot == std::string_view::npos ? std::string_view() : fileName.substr(0, dot);
+    std::string_view rest = dot == std::string_view::npos ? fileName : fileName.substr(dot);
+    std::string name = FormatString(IDM_INCOMPLETE_NAME, stem) + std::string(rest);
+    if (name.size() > kMaxIncompleteName) {
+        name.resize(kMaxIncompleteName);
+    }
+    return name;
+}
+
+TransferFile::~TransferFile() {
+    Close();
+}
+
+void TransferFile::Fail(int err) {
+    throw FileError::FromErrno(err, m_path);
+}
+
+void TransferFile::CreateForSave(const std::string& target) {
+    Close();
+    m_path = target;
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) {
+        // The target is replaced only at the end; refuse now what the open
+        // of the target itself would have refused.
+        if (S_ISDIR(st.st_mode)) {
+            Fail(EISDIR);
+        }
+        if (::access(target.c_str(), W_OK) != 0) {
+            Fail(errno);
+        }
+    }
+    std::string folder = FolderOf(target);
+    std::string name(FileNamePart(target));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string hidden = "." + name + ".orv-partial-" + RandomSuffix();
+        if (hidden.size() > 255) {
+            hidden = ".orv-partial-" + RandomSuffix();
+        }
+        std::string temp = folder + hidden;
+        // 0666 so that the finished file gets the permissions the umask gives new files.
+        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_tempPath = temp;
+            m_length = 0;
+            m_end = 0;
+            m_lastStart = 0;
+            m_lastRecord.clear();
+            return;
+        }
+        if (errno != EEXIST) {
+            Fail(errno);
+        }
+    }
+    Fail(EEXIST);
+}
+
+void TransferFile::OpenForRead(const std::string& path) {
+    Close();
+    m_path = path;
+    std::FILE* f = std::fopen(path.c_str(), "rbe");
+    if (!f) {
+        Fail(errno);
+    }
+    struct stat st;
+    if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        std::fclose(f);
+        Fail(err);
+    }
+    m_read = f;
+    m_length = S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : 0;
+}
+
+void TransferFile::Append(std::string_view data) {
+    if (!ORV_CHECK(m_fd >= 0)) {
+        Fail(EBADF);
+    }
+    off_t start = m_end;
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::pwrite(m_fd, data.data() + done, data.size() - done,
+                             start + static_cast<off_t>(done));
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        int err = n < 0 ? errno : ENOSPC;
+        // No half record stays behind: the file ends with whole lines.
+        [[maybe_unused]] int ignored = ::ftruncate(m_fd, start);
+        Fail(err);
+    }
+    if (!data.empty()) {
+        m_lastStart = start;
+        m_lastRecord.assign(data);
+        m_end = start + static_cast<off_t>(data.size());
+    }
+}
+
+std::string TransferFile::MarkContinued() {
+    if (!ORV_CHECK(m_fd >= 0)) {
+        Fail(EBADF);
+    }
+    if (::pwrite(m_fd, "T", 1, m_end) == 1) {
+        ++m_end;
+        return {};
+    }
+    int err = errno;
+    if (CauseFromErrno(err) != FileErrorCause::DiskFull || m_lastRecord.empty()) {
+        Fail(err);
+    }
+    if (::ftruncate(m_fd, m_lastStart) != 0 || ::pwrite(m_fd, "T", 1, m_lastStart) != 1) {
+        Fail(err);
+    }
+    m_end = m_lastStart + 1;
+    std::string moved;
+    moved.swap(m_lastRecord);
+    return moved;
+}
+
+void TransferFile::Commit() {
+    if (!ORV_CHECK(!m_tempPath.empty())) {
+        return;
+    }
+    if (m_fd >= 0) {
+        if (::fsync(m_fd) != 0) {
+            Fail(errno);
+        }
+        int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0 && errno != EINTR) {
+            Fail(errno);
+        }
+    }
+    if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+        Fail(errno);
+    }
+    m_tempPath.clear();
+    if (int err = SyncFolder(FolderOf(m_path))) {
+        Fail(err);
+    }
+}
+
+std::string TransferFile::KeepIncomplete() {
+    if (m_tempPath.empty()) {
+        return {};
+    }
+    if (m_fd >= 0) {
+        ::fsync(m_fd);
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    std::string folder = FolderOf(m_path);
+    std::string base = IncompleteFileName(FileNamePart(m_path));
+    size_t dot = base.rfind('.');
+    if (dot == std::string::npos || dot < base.find("==INCOMPLETE==")) {
+        dot = base.size();
+    }
+    for (int number = 1; number < 1000; ++number) {
+        std::string name =
+            number == 1 ? base : base.substr(0, dot) + std::to_string(number) + base.substr(dot);
+        std::string candidate = folder + name;
+        int err = RenameNoReplace(m_tempPath, candidate);
+        if (err == 0) {
+            m_tempPath.clear();
+            SyncFolder(folder);
+            return candidate;
+        }
+        if (err != EEXIST) {
+            break;
+        }
+    }
+    return {};
+}
+
+int TransferFile::ReadLine(char* buffer, int maxChars) {
+    if (!ORV_CHECK(m_read != nullptr)) {
+        return 0;
+    }
+    int n = 0;
+    while (n < maxChars) {
+        int c = getc_unlocked(m_read);
+        if (c == EOF) {
+            break;
+        }
+        buffer[n++] = static_cast<char>(c);
+        if (c == '\n') {
+            break;
+        }
+    }
+    if (std::ferror(m_read)) {
+        Fail(errno ? errno : EIO);
+    }
+    return n;
+}
+
+int TransferFile::FirstByte() {
+    if (!m_read) {
+        return -1;
+    }
+    std::rewind(m_read);
+    return std::fgetc(m_read);
+}
+
+bool TransferFile::ProbeRead(long offset, int count) {
+    if (!m_read || std::fseek(m_read, offset, SEEK_SET) != 0) {
+        return false;
+    }
+    char buf[16];
+    [[maybe_unused]] size_t got =
+        std::fread(buf, 1, static_cast<size_t>(std::min(count, 16)), m_read);
+    bool ok = !std::ferror(m_read);
+    std::clearerr(m_read);
+    return ok;
+}
+
+void TransferFile::Rewind() {
+    if (m_read) {
+        std::rewind(m_read);
+    }
+}
+
+void TransferFile::Close() {
+    if (m_read) {
+        std::fclose(m_read);
+        m_read = nullptr;
+    }
+    if (!m_tempPath.empty()) {
+        KeepIncomplete();
+    }
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+}  // namespace orv

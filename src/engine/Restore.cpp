@@ -1,0 +1,232 @@
+// The restore: the armed file sent line by line, each line acknowledged by the device.
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstring>
+
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/StringTable.h"
+#include "engine/SerialImpl.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kTextRecordOverhead = 7;
+constexpr long kProbeOffset = 2032;
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The number after the version letter, read as atoi does.
+int VersionNumber(std::string_view rest) {
+    size_t i = 0;
+    while (i < rest.size() && std::isspace(static_cast<unsigned char>(rest[i]))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < rest.size() && (rest[i] == '+' || rest[i] == '-')) {
+        negative = rest[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
+        value = std::min<long long>(value * 10 + (rest[i] - '0'), INT_MAX);
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace
+
+void CORVSerialPort::Impl::SendMemory() {
+    ORV_CHECK(portOpen && transfer && started && armed && armedKind != Save && file.IsOpen());
+    fileVersion = kInitialFileVersion;
+    int refusals = 0;
+    int timeouts = 0;
+    if (format == Undetermined) {
+        ProbeFileFormat();
+    }
+    long long total = fileLength * (IsText() ? 2 : 1) * (secondPass ? 2 : 1);
+    NotifyAndWait(TN_SET_TOTAL, static_cast<long>(total), true);
+    bool headerPending = IsText();
+    ackTime = {};
+
+    for (;;) {
+        if (!NextRecordToSend(headerPending)) {
+            if (secondPass) {
+                secondPass = false;
+                headerPending = IsText();
+                file.Rewind();
+                if (continuation) {
+                    ReopenFirstFile();
+                }
+                continue;
+            }
+            EndRestore();
+            return;
+        }
+        char first = record.text[0];
+        if (first == 'V' || first == 'v') {
+            fileVersion = VersionNumber(
+                std::string_view(record.text + 1, static_cast<size_t>(record.length - 1)));
+        }
+        if (!IsLetter(first)) {
+            ThrowORVException(IDM_INVALID_RECORD);
+        }
+        if (first == 'T' && format == Records) {
+            ContinueRestoreFromNextDisk();
+        }
+
+        for (;;) {
+            try {
+                SendRecord();
+                char reply = 0;
+                ReadBytes(&reply, 1, true);
+                if (reply == kAckByte) {
+                    break;
+                }
+                ++refusals;
+            } catch (const CORVException& e) {
+                if (e.MessageId() == IDM_COMM_TIMEOUT) {
+                    if (++timeouts > kMaxTimeoutsPerRecord) {
+                        throw;
+                    }
+                    ++refusals;
+                } else if (e.MessageId() == IDM_COMM_ERROR) {
+                    ++refusals;
+                } else {
+                    throw;
+                }
+            }
+            if (refusals > kMaxRefusalsPerRecord) {
+                ThrowORVException(IDM_COMM_ERROR);
+            }
+        }
+        if (g_turnaroundProbe.load(std::memory_order_relaxed)) {
+            ackTime = std::chrono::steady_clock::now();
+        }
+        int bytes = IsText() ? std::max(0, record.length - kTextRecordOverhead) : record.length;
+        NotifyAndWait(TN_ADD_BYTES, bytes, true);
+        headerPending = false;
+        refusals = 0;
+        timeouts = 0;
+    }
+}
+
+void CORVSerialPort::Impl::SendRecord() {
+    // All but the line end, then the line end.
+    int head = record.length >= 2 ? record.length - 2 : 0;
+    TurnaroundProbe probe = g_turnaroundProbe.load(std::memory_order_relaxed);
+    if (probe && ackTime != std::chrono::steady_clock::time_point{}) {
+        auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::steady_clock::now() - ackTime)
+                      .count();
+        ackTime = {};
+        probe(ns);
+    }
+    if (head > 0) {
+        WriteBytes(record.text, head, true);
+    }
+    WriteBytes(record.text + head, record.length - head, true);
+}
+
+void CORVSerialPort::Impl::ProbeFileFormat() {
+    int first = file.FirstByte();
+    if (first == 'V' || first == 'v') {
+        format = Records;
+    } else {
+        format = Unversioned;
+        if (!file.ProbeRead(kProbeOffset, 2)) {
+            format = Records;
+        }
+    }
+    file.Rewind();
+}
+
+bool CORVSerialPort::Impl::NextRecordToSend(bool headerPending) {
+    if (headerPending) {
+        record.Assign(kTextHeaderRecord);
+        return true;
+    }
+    char line[kRecordBufferSize];
+    int n = file.ReadLine(line, IsText() ? kMaxTextLine : kMaxRecordLine);
+    if (n == 0) {
+        return false;
+    }
+    if (IsText()) {
+        record.Assign(
+            EncodeTextRecord(std::string_view(line, static_cast<size_t>(n)), g_Globals.ModelId));
+    } else {
+        std::memcpy(record.text, line, static_cast<size_t>(n));
+        record.length = n;
+    }
+    return true;
+}
+
+void CORVSerialPort::Impl::ContinueRestoreFromNextDisk() {
+    if (!removable) {
+        ThrowORVException(IDM_INVALID_RECORD);
+    }
+    SendByte(kEnqByte, false);
+    for (;;) {
+        file.Close();
+        NextContinuationName();
+        NotifyAndWait(TN_INSERT_CONTINUATION, 0, true);
+        for (;;) {
+            CheckCancelled();
+            try {
+                OpenTransferFile();
+            } catch (const FileError&) {
+                NotifyAndWait(TN_INSERT_CONTINUATION, 0, true);
+                char discard = 0;
+                ReadBytes(&discard, 1, false);
+                std::this_thread::yield();
+                continue;
+            }
+            NotifyAndWait(TN_SET_TOTAL, static_cast<long>(fileLength * (IsText() ? 2 : 1)), true);
+            break;
+        }
+        if (!NextRecordToSend(false) || !IsLetter(record.text[0])) {
+            ThrowORVException(IDM_INVALID_RECORD);
+        }
+        if (record.text[0] != 'T') {
+            return;
+        }
+    }
+}
+
+void CORVSerialPort::Impl::ReopenFirstFile() {
+    SendByte(kEnqByte, false);
+    file.Close();
+    ResetToFirstFile();
+    NotifyAndWait(TN_REINSERT_FIRST, 0, true);
+    for (;;) {
+        CheckCancelled();
+        try {
+            OpenTransferFile();
+            break;
+        } catch (const FileError&) {
+            NotifyAndWait(TN_REINSERT_FIRST, 0, true);
+            char discard = 0;
+            ReadBytes(&discard, 1, false);
+        }
+    }
+    NotifyAndWait(TN_SET_TOTAL, static_cast<long>(fileLength * (IsText() ? 2 : 1)), true);
+}
+
+void CORVSerialPort::Impl::EndRestore() {
+    if (IsText()) {
+        WriteBytes(kEmptyTextRecord.data(), static_cast<int>(kEmptyTextRecord.size()), true);
+    }
+    std::string_view mark = EndMarkFor(g_Globals.ModelId, fileVersion);
+    WriteBytes(mark.data(), static_cast<int>(mark.size()), true);
+    CloseTransferFile();
+    NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, true);
+    line.PurgeInput();
+    started = false;
+    transfer = false;
+}
+
+}  // namespace orv

@@ -1,0 +1,357 @@
+#include "engine/Serial.h"
+
+#include <cstring>
+#include <system_error>
+
+#include "core/Catalogue.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/StringTable.h"
+#include "engine/SerialImpl.h"
+
+namespace orv {
+
+std::atomic<TurnaroundProbe> g_turnaroundProbe{nullptr};
+
+void SetTurnaroundProbe(TurnaroundProbe probe) {
+    g_turnaroundProbe.store(probe);
+}
+
+namespace {
+
+// What the user reads beneath message 151.
+std::string OpenFailureDetail(const SerialLine::OpenResult& r, const std::string& path,
+                              unsigned baudRate) {
+    switch (r.error) {
+        case SerialLine::OpenError::NotFound:
+            return FormatString(IDM_PORT_NOT_FOUND, path);
+        case SerialLine::OpenError::InUse:
+            return FormatString(IDM_PORT_IN_USE, path);
+        case SerialLine::OpenError::NoPermission:
+            return FormatString(IDM_PORT_NO_PERMISSION, path);
+        case SerialLine::OpenError::NotATerminal:
+            return FormatString(IDM_PORT_NOT_SERIAL, path);
+        case SerialLine::OpenError::Console:
+            return FormatString(IDM_PORT_IS_CONSOLE, path);
+        case SerialLine::OpenError::BadRate:
+            return FormatString(IDM_PORT_BAD_RATE, path, std::to_string(baudRate));
+        case SerialLine::OpenError::Other:
+        case SerialLine::OpenError::None:
+            break;
+    }
+    return FormatString(IDM_PORT_SETUP_FAILED, path, std::strerror(r.osError));
+}
+
+}  // namespace
+
+CORVSerialPort::CORVSerialPort(EngineHost& host) : m_impl(std::make_shared<Impl>(host)) {}
+
+CORVSerialPort::~CORVSerialPort() {
+    // The worker goes first: it may still use the transfer file.
+    if (m_impl->portOpen) {
+        ClosePort();
+    }
+    m_impl->CloseTransferFile();
+}
+
+bool CORVSerialPort::OpenPort() {
+    Impl& d = *m_impl;
+    ORV_CHECK(!d.portOpen && !d.transfer && !d.started);
+    ORV_CHECK(!d.worker.joinable() && !d.file.IsOpen());
+    if (d.portOpen) {
+        return true;
+    }
+    d.timeoutMs = g_nSerialTimeout;
+    d.portNumber = g_Globals.CommPort;
+    std::string path;
+    {
+        std::lock_guard lock(d.nameMutex);
+        if (d.devicePath.empty()) {
+            ORV_CHECK(d.portNumber >= 1 && d.portNumber <= 9);
+            d.portName = "COM" + std::to_string(d.portNumber);
+        } else {
+            d.portName = d.devicePath;
+        }
+        path = d.devicePath;
+    }
+    if (path.empty()) {
+        path = d.host.DevicePathForPort(d.portNumber);
+    }
+    d.baudRate = EffectiveBaudRate(g_Globals.BaudIndex, g_Globals.ModelIndex);
+
+    SerialLine::OpenResult r = d.line.Open(path, d.baudRate);
+    if (r.error != SerialLine::OpenError::None) {
+        d.host.ShowMessage(FormatString(IDM_CANNOT_OPEN_PORT, PortName()) + "\n\n" +
+                           OpenFailureDetail(r, path, d.baudRate));
+        return false;
+    }
+
+    d.stop = false;
+    d.cancel = false;
+    d.workerExited = false;
+    for (;;) {
+        try {
+            std::shared_ptr<Impl> self = m_impl;
+            d.worker = std::thread([self] {
+                self->WorkerMain();
+                std::lock_guard lock(self->exitMutex);
+                self->workerExited = true;
+                self->exitCv.notify_all();
+            });
+            break;
+        } catch (const std::system_error&) {
+            if (!d.host.AskOkCancel(FormatString(IDM_NO_RESOURCES, PortName()))) {
+                d.line.Close();
+                return false;
+            }
+        }
+    }
+    d.portOpen = true;
+    return true;
+}
+
+void CORVSerialPort::ClosePort() {
+    Impl& d = *m_impl;
+    if (!d.portOpen) {
+        return;
+    }
+    d.stop = true;
+    d.requestEvent.Interrupt();
+    d.line.Wake();
+
+    bool ended;
+    {
+        std::unique_lock lock(d.exitMutex);
+        ended = d.exitCv.wait_for(lock, std::chrono::milliseconds(5LL * d.timeoutMs),
+                                  [&] { return d.workerExited; });
+    }
+    if (ended) {
+        d.worker.join();
+    } else {
+        // The worker keeps its own reference to this state and the line; it
+        // closes them when it ends. This object starts afresh.
+        ORV_INTERNAL_ERROR();
+        d.worker.detach();
+        auto fresh = std::make_shared<Impl>(d.host);
+        {
+            std::lock_guard lock(d.nameMutex);
+            fresh->devicePath = d.devicePath;
+            fresh->portName = d.portName;
+            fresh->soundSourcePath = d.soundSourcePath;
+        }
+        fresh->target = d.target.load();
+        fresh->portOpen = false;
+        m_impl = fresh;
+        return;
+    }
+    d.stop = false;
+    d.cancel = false;
+    d.line.Close();
+    d.portOpen = false;
+}
+
+void CORVSerialPort::SetDevicePath(const std::string& path) {
+    std::lock_guard lock(m_impl->nameMutex);
+    m_impl->devicePath = path;
+}
+
+void CORVSerialPort::SetCancel() {
+    m_impl->cancel = true;
+    m_impl->line.Wake();
+}
+
+void CORVSerialPort::SignalRequest() {
+    m_impl->requestEvent.Set();
+}
+
+void CORVSerialPort::SetNotificationTarget(NotifyTarget target) {
+    m_impl->target = target;
+}
+
+NotifyTarget CORVSerialPort::NotificationTarget() const {
+    return m_impl->target;
+}
+
+void CORVSerialPort::SetSoundSourcePath(const std::string& path) {
+    std::lock_guard lock(m_impl->nameMutex);
+    // The path buffer holds 259 characters and a terminator.
+    m_impl->soundSourcePath = path.substr(0, 259);
+}
+
+bool CORVSerialPort::IsPortOpen() const {
+    return m_impl->portOpen;
+}
+bool CORVSerialPort::IsTransferring() const {
+    return m_impl->transfer;
+}
+bool CORVSerialPort::IsArmed() const {
+    return m_impl->armed;
+}
+TransferKind CORVSerialPort::ArmedKind() const {
+    return static_cast<TransferKind>(m_impl->armedKind.load());
+}
+TransferFormat CORVSerialPort::Format() const {
+    return static_cast<TransferFormat>(m_impl->format.load());
+}
+std::string CORVSerialPort::PortName() const {
+    std::lock_guard lock(m_impl->nameMutex);
+    return m_impl->portName.empty()
+               ? (m_impl->devicePath.empty() ? "COM" + std::to_string(g_Globals.CommPort)
+                                             : m_impl->devicePath)
+               : m_impl->portName;
+}
+std::string CORVSerialPort::CurrentFileName() const {
+    return m_impl->GetCurrentFileName();
+}
+std::string CORVSerialPort::SoundSourcePath() const {
+    std::lock_guard lock(m_impl->nameMutex);
+    return m_impl->soundSourcePath;
+}
+std::string CORVSerialPort::FileErrorText() const {
+    std::lock_guard lock(m_impl->nameMutex);
+    return m_impl->fileErrorText;
+}
+
+// ---- The link, on the worker thread ----
+
+void CORVSerialPort::Impl::CheckCancelled() {
+    if (cancel || stop) {
+        ThrowORVException(IDM_TRANSFER_CANCELLED);
+    }
+}
+
+bool CORVSerialPort::Impl::ReadBytes(char* buffer, int count, bool raiseOnError) {
+    if (!ORV_CHECK(count >= 1)) {
+        return false;
+    }
+    int pos = 0;
+    bool enqMark = false;
+    for (;;) {
+        CheckCancelled();
+        SerialLine::ReadResult r = line.Read(buffer + pos, count - pos, timeoutMs, kInterByteGapMs);
+        if (r.count == 0) {
+            if (r.status == SerialLine::Status::Woken) {
+                continue;
+            }
+            if (r.status == SerialLine::Status::Failed) {
+                lineFailed = true;
+                if (raiseOnError) {
+                    ThrowORVException(IDM_COMM_ERROR);
+                }
+                return false;
+            }
+            if (enqMark) {
+                std::this_thread::yield();
+                continue;
+            }
+            if (raiseOnError) {
+                ThrowORVException(IDM_COMM_TIMEOUT);
+            }
+            return false;
+        }
+        char last = buffer[pos + r.count - 1];
+        if (last == kEnqByte) {
+            // The device asks us to wait: the chunk is dropped and the wait goes on.
+            enqMark = true;
+            std::this_thread::yield();
+            continue;
+        }
+        enqMark = false;
+        if (started && last == kRequestByte) {
+            if (raiseOnError) {
+                ThrowORVException(IDM_HALTED_BY_DEVICE);
+            }
+            return false;
+        }
+        pos += r.count;
+        if (pos == count) {
+            return true;
+        }
+    }
+}
+
+void CORVSerialPort::Impl::WriteBytes(const char* buffer, int count, bool purgeInputFirst) {
+    if (purgeInputFirst) {
+        line.PurgeInput();
+    }
+    if (!line.Write(buffer, count, timeoutMs)) {
+        ThrowORVException(IDM_COMM_ERROR);
+    }
+}
+
+bool CORVSerialPort::Impl::NotifyAndWait(int code, long value, bool raiseIfCancelled) {
+    // A closing port has nobody left to answer.
+    if (!stop) {
+        requestEvent.Reset();
+        host.PostNotification(target.load(), code, value);
+        requestEvent.Wait([this] { return stop.load(); });
+    }
+    if (cancel || stop) {
+        if (raiseIfCancelled) {
+            ThrowORVException(IDM_TRANSFER_CANCELLED);
+        }
+        return true;
+    }
+    return false;
+}
+
+void CORVSerialPort::Impl::WorkerMain() {
+    // The line was purged when it opened; purging again here would throw away
+    // a request the device sent in the meantime.
+    target = host.MainWindowTarget();
+    while (!stop) {
+        // A cancel left over from a finished transfer means nothing here.
+        cancel = false;
+        char byte = 0;
+        bool got = false;
+        lineFailed = false;
+        try {
+            got = ReadBytes(&byte, 1, false);
+        } catch (const CORVException&) {
+            continue;
+        }
+        if (!got) {
+            if (lineFailed) {
+                // A line that hangs up answers every read at once; wait instead of spinning.
+                line.WaitForWake(timeoutMs);
+            }
+            continue;
+        }
+        if (byte != kRequestByte || !host.IsMainWindowForeground()) {
+            continue;
+        }
+        RunTransfer();
+    }
+    CloseTransferFile();
+}
+
+void CORVSerialPort::Impl::RunTransfer() {
+    // Whether a progress display took the notifications, judged before the
+    // abort hands the target back.
+    auto noProgressDisplay = [this] { return target.load() == host.MainWindowTarget(); };
+    try {
+        if (StartTransfer()) {
+            if (armedKind == Save) {
+                ReceiveMemory();
+            } else {
+                SendMemory();
+            }
+        }
+    } catch (const CORVException& e) {
+        bool showText = noProgressDisplay();
+        AbortTransfer(true, e.MessageId());
+        if (showText && !stop) {
+            host.ShowMessage(e.Text());
+        }
+    } catch (const FileError& e) {
+        if (!stop) {
+            host.ShowMessage(e.Message());
+        }
+        AbortTransfer(true, IDM_TRANSFER_ABORTED);
+    } catch (const std::exception&) {
+        ORV_INTERNAL_ERROR();
+        AbortTransfer(true, IDM_TRANSFER_ABORTED);
+    }
+}
+
+}  // namespace orv

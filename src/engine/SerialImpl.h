@@ -1,0 +1,121 @@
+// The engine's state and the algorithms of its worker. Private to src/engine.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "core/Globals.h"
+#include "engine/ManualResetEvent.h"
+#include "engine/MemoryFile.h"
+#include "engine/Record.h"
+#include "engine/Serial.h"
+#include "engine/SerialLine.h"
+
+namespace orv {
+
+constexpr int kInterByteGapMs = 500;
+constexpr int kMaxTimeoutsPerRecord = 3;
+constexpr int kMaxRefusalsPerRecord = 10;
+constexpr int kMaxTextLine = 239;
+constexpr int kMaxRecordLine = kRecordBufferSize - 1;
+constexpr int kInitialFileVersion = 300;
+constexpr size_t kMaxFileErrorText = 256;
+
+extern std::atomic<TurnaroundProbe> g_turnaroundProbe;
+
+struct CORVSerialPort::Impl : public ByteSource {
+    explicit Impl(EngineHost& h) : host(h) {}
+
+    // The serial line (Serial.cpp).
+    bool ReadBytes(char* buffer, int count, bool raiseOnError);
+    void WriteBytes(const char* buffer, int count, bool purgeInputFirst);
+    void SendByte(char byte, bool purgeInputFirst) { WriteBytes(&byte, 1, purgeInputFirst); }
+    bool NotifyAndWait(int code, long value, bool raiseIfCancelled);
+    void ReadChars(char* dest, int count) override { ReadBytes(dest, count, true); }
+    void WorkerMain();
+    void RunTransfer();
+    void CheckCancelled();  // raises 166 when cancel or stop is set
+
+    // Handshake and abort (Transfer.cpp).
+    bool StartTransfer();
+    void AbortTransfer(bool sendAbortByte, int messageId);
+    void OpenTransferFile();
+    void CloseTransferFile();
+    void NextContinuationName();
+    void ResetToFirstFile();
+    void KeepIncompleteSave();
+
+    // Save (Save.cpp).
+    void ReceiveMemory();
+    void WriteRecordToFile();
+    bool ContinueSaveOnNewDisk(std::string& moved);
+    void EndSave();
+
+    // Restore (Restore.cpp).
+    void SendMemory();
+    void ProbeFileFormat();
+    bool NextRecordToSend(bool headerPending);
+    void SendRecord();
+    void ContinueRestoreFromNextDisk();
+    void ReopenFirstFile();
+    void EndRestore();
+
+    std::string GetCurrentFileName() const {
+        std::lock_guard lock(nameMutex);
+        return currentFileName;
+    }
+    void SetCurrentFileName(const std::string& name) {
+        std::lock_guard lock(nameMutex);
+        currentFileName = name;
+    }
+    bool IsText() const { return format.load() == Text; }
+
+    EngineHost& host;
+    ManualResetEvent requestEvent;
+    SerialLine line;
+    int timeoutMs = kDefaultSerialTimeout;
+
+    int portNumber = 0;
+    unsigned baudRate = 0;
+    std::string devicePath;  // set directly; empty: the port map
+
+    std::atomic<bool> portOpen{false};
+    std::atomic<bool> transfer{false};
+    std::atomic<bool> started{false};
+    std::atomic<bool> armed{false};
+    std::atomic<int> armedKind{Save};
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> stop{false};
+    std::atomic<NotifyTarget> target{nullptr};
+    std::atomic<int> format{Undetermined};
+
+    std::thread worker;
+    std::mutex exitMutex;
+    std::condition_variable exitCv;
+    bool workerExited = false;
+
+    TransferFile file;
+    mutable std::mutex nameMutex;  // the strings the user interface reads
+    std::string portName;
+    std::string currentFileName;
+    std::string firstFileName;
+    std::string soundSourcePath;
+    std::string fileErrorText;
+
+    long long fileLength = 0;
+    RecordBuffer record;
+    bool secondPass = false;
+    bool removable = false;
+    bool continuation = false;
+    int continuationCounter = 2;
+    std::string continuationSuffix = "2";
+    int fileVersion = kInitialFileVersion;
+    bool lineFailed = false;
+    std::chrono::steady_clock::time_point ackTime{};  // for the turnaround probe
+};
+
+}  // namespace orv

@@ -1,0 +1,411 @@
+#include "engine/SerialLine.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace orv {
+
+static_assert(sizeof(struct termios) <= 128, "saved settings buffer too small");
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsUntil(Clock::time_point t) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(t - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+speed_t StandardSpeed(unsigned rate) {
+    switch (rate) {
+        case 110:
+            return B110;
+        case 300:
+            return B300;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        default:
+            return 0;
+    }
+}
+
+SerialLine::OpenError ErrorForOpen(int err) {
+    switch (err) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return SerialLine::OpenError::NotFound;
+        case EBUSY:
+        case EAGAIN:
+            return SerialLine::OpenError::InUse;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return SerialLine::OpenError::NoPermission;
+        default:
+            return SerialLine::OpenError::Other;
+    }
+}
+
+std::string ReadSmallFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool ParseMajorMinor(std::string_view text, dev_t& out) {
+    size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon + 1 >= text.size()) {
+        return false;
+    }
+    unsigned major = 0;
+    unsigned minor = 0;
+    for (size_t i = 0; i < colon; ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        major = major * 10 + static_cast<unsigned>(text[i] - '0');
+    }
+    for (size_t i = colon + 1; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') {
+            return false;
+        }
+        minor = minor * 10 + static_cast<unsigned>(text[i] - '0');
+    }
+    out = makedev(major, minor);
+    return true;
+}
+
+}  // namespace
+
+std::vector<dev_t> ParseProcConsoles(std::string_view text) {
+    std::vector<dev_t> devices;
+    std::istringstream lines{std::string(text)};
+    std::string line;
+    while (std::getline(lines, line)) {
+        // The device number is the last field: "ttyS0 -W- (EC p a) 4:64".
+        size_t end = line.find_last_not_of(" \t\r");
+        if (end == std::string::npos) {
+            continue;
+        }
+        size_t start = line.find_last_of(" \t", end);
+        start = start == std::string::npos ? 0 : start + 1;
+        dev_t dev;
+        if (ParseMajorMinor(std::string_view(line).substr(start, end + 1 - start), dev)) {
+            devices.push_back(dev);
+        }
+    }
+    return devices;
+}
+
+bool CarriesConsole(dev_t device) {
+    unsigned major = ::major(device);
+    unsigned minor = ::minor(device);
+    // /dev/tty, /dev/console and the virtual consoles are never serial ports.
+    if (major == 5 && minor <= 1) {
+        return true;
+    }
+    if (major == 4 && minor < 64) {
+        return true;
+    }
+    std::vector<dev_t> consoles = ParseProcConsoles(ReadSmallFile("/proc/consoles"));
+    std::istringstream active(ReadSmallFile("/sys/class/tty/console/active"));
+    std::string name;
+    while (active >> name) {
+        if (name.find('/') != std::string::npos || name == "." || name == "..") {
+            continue;
+        }
+        std::string text = ReadSmallFile("/sys/class/tty/" + name + "/dev");
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+            text.pop_back();
+        }
+        dev_t dev;
+        if (ParseMajorMinor(text, dev)) {
+            consoles.push_back(dev);
+        }
+    }
+    for (dev_t c : consoles) {
+        if (c == device) {
+            return true;
+        }
+    }
+    return false;
+}
+
+SerialLine::SerialLine() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+        m_wakeRead = fds[0];
+        m_wakeWrite = fds[1];
+    }
+}
+
+SerialLine::~SerialLine() {
+    Close();
+    if (m_wakeRead >= 0) {
+        ::close(m_wakeRead);
+    }
+    if (m_wakeWrite >= 0) {
+        ::close(m_wakeWrite);
+    }
+}
+
+SerialLine::OpenResult SerialLine::Open(const std::string& path, unsigned baudRate) {
+    if (m_fd >= 0) {
+        return {OpenError::Other, EBUSY};
+    }
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        int err = errno;
+        return {ErrorForOpen(err), err};
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        return {OpenError::NotATerminal, ENOTTY};
+    }
+    if (CarriesConsole(st.st_rdev)) {
+        return {OpenError::Console, 0};
+    }
+
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        int err = errno;
+        return {ErrorForOpen(err), err};
+    }
+    auto fail = [fd](OpenError error, int err) {
+        ::close(fd);
+        return OpenResult{error, err};
+    };
+    // The path may have changed between stat and open.
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) {
+        return fail(OpenError::NotATerminal, ENOTTY);
+    }
+    if (CarriesConsole(st.st_rdev)) {
+        return fail(OpenError::Console, 0);
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int err = errno;
+        return fail(err == EWOULDBLOCK ? OpenError::InUse : OpenError::Other, err);
+    }
+    ::ioctl(fd, TIOCEXCL);  // refused on some drivers; the lock above still holds
+
+    struct termios saved;
+    if (::tcgetattr(fd, &saved) != 0) {
+        int err = errno;
+        return fail(err == ENOTTY || err == EINVAL ? OpenError::NotATerminal : OpenError::Other,
+                    err);
+    }
+    struct termios t = saved;
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
+    t.c_cflag |= CS8 | CLOCAL | CREAD;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    speed_t speed = StandardSpeed(baudRate);
+    if (speed != 0) {
+        ::cfsetispeed(&t, speed);
+        ::cfsetospeed(&t, speed);
+    }
+    if (::tcsetattr(fd, TCSANOW, &t) != 0) {
+        int err = errno;
+        ::ioctl(fd, TIOCNXCL);
+        return fail(OpenError::Other, err);
+    }
+    if (speed == 0 && !SetCustomBaudRate(fd, baudRate)) {
+        int err = errno;
+        ::tcsetattr(fd, TCSANOW, &saved);
+        ::ioctl(fd, TIOCNXCL);
+        return fail(OpenError::BadRate, err);
+    }
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
+        // Devices without modem lines (pseudo-terminals) refuse this; others must not.
+        int err = errno;
+        ::tcsetattr(fd, TCSANOW, &saved);
+        ::ioctl(fd, TIOCNXCL);
+        return fail(OpenError::Other, err);
+    }
+    ::tcflush(fd, TCIOFLUSH);
+
+    std::memcpy(m_saved, &saved, sizeof saved);
+    m_haveSaved = true;
+    m_fd = fd;
+    return {};
+}
+
+void SerialLine::Close() {
+    if (m_fd < 0) {
+        return;
+    }
+    // Let the device have what was written (the end mark, the last ACK, the
+    // abort byte); only unread input is thrown away.
+    ::tcdrain(m_fd);
+    ::tcflush(m_fd, TCIFLUSH);
+    if (m_haveSaved) {
+        struct termios saved;
+        std::memcpy(&saved, m_saved, sizeof saved);
+        ::tcsetattr(m_fd, TCSANOW, &saved);
+    }
+    ::ioctl(m_fd, TIOCNXCL);
+    ::close(m_fd);
+    m_fd = -1;
+    m_haveSaved = false;
+}
+
+SerialLine::ReadResult SerialLine::Read(char* buffer, int count, int totalMs, int gapMs) {
+    ReadResult result;
+    if (m_fd < 0 || count <= 0) {
+        result.status = m_fd < 0 ? Status::Failed : Status::Ok;
+        return result;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    Clock::time_point gapDeadline{};
+    for (;;) {
+        int waitMs = MsUntil(deadline);
+        if (result.count > 0) {
+            waitMs = std::min(waitMs, MsUntil(gapDeadline));
+        }
+        // A byte may already be waiting even when the time is up.
+        struct pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeRead, POLLIN, 0}};
+        int n = ::poll(fds, m_wakeRead >= 0 ? 2 : 1, waitMs);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            result.status = Status::Failed;
+            return result;
+        }
+        if (n == 0) {
+            result.status = result.count > 0 ? Status::Ok : Status::Timeout;
+            return result;
+        }
+        if (fds[1].revents & POLLIN) {
+            DrainWake();
+            result.status = Status::Woken;
+            return result;
+        }
+        if (fds[0].revents & POLLIN) {
+            ssize_t got =
+                ::read(m_fd, buffer + result.count, static_cast<size_t>(count - result.count));
+            if (got > 0) {
+                result.count += static_cast<int>(got);
+                if (result.count == count) {
+                    result.status = Status::Ok;
+                    return result;
+                }
+                gapDeadline = Clock::now() + std::chrono::milliseconds(gapMs);
+                continue;
+            }
+            if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+                continue;
+            }
+            result.status = Status::Failed;  // end of file (hang-up) or an I/O error
+            return result;
+        }
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            result.status = Status::Failed;
+            return result;
+        }
+    }
+}
+
+bool SerialLine::Write(const char* data, int count, int timeoutMs) {
+    if (m_fd < 0) {
+        return false;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int done = 0;
+    while (done < count) {
+        ssize_t n = ::write(m_fd, data + done, static_cast<size_t>(count - done));
+        if (n > 0) {
+            done += static_cast<int>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN) {
+            return false;
+        }
+        struct pollfd pfd = {m_fd, POLLOUT, 0};
+        int waitMs = MsUntil(deadline);
+        if (waitMs == 0) {
+            return true;  // the device does not take more: given up, like a write time-out
+        }
+        if (::poll(&pfd, 1, waitMs) < 0 && errno != EINTR) {
+            return false;
+        }
+        if (pfd.revents & (POLLERR | POLLNVAL)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SerialLine::PurgeInput() {
+    if (m_fd >= 0) {
+        ::tcflush(m_fd, TCIFLUSH);
+    }
+}
+
+void SerialLine::PurgeAll() {
+    if (m_fd >= 0) {
+        ::tcflush(m_fd, TCIOFLUSH);
+    }
+}
+
+bool SerialLine::WaitForWake(int ms) {
+    if (m_wakeRead < 0) {
+        return false;
+    }
+    struct pollfd pfd = {m_wakeRead, POLLIN, 0};
+    int n = ::poll(&pfd, 1, ms);
+    if (n > 0) {
+        DrainWake();
+        return true;
+    }
+    return false;
+}
+
+void SerialLine::Wake() {
+    if (m_wakeWrite >= 0) {
+        char b = 1;
+        // A full pipe already holds a wake-up.
+        [[maybe_unused]] ssize_t n = ::write(m_wakeWrite, &b, 1);
+    }
+}
+
+void SerialLine::DrainWake() {
+    char buf[64];
+    while (::read(m_wakeRead, buf, sizeof buf) > 0) {
+    }
+}
+
+}  // namespace orv
