@@ -50,6 +50,7 @@ protected:
     }
     void TearDown() override {
         port.ClosePort();
+        host.Stop();
         g_nSerialTimeout = kDefaultSerialTimeout;
     }
     // Between two transfers the engine purges its input; a device that asked

@@ -32,6 +32,7 @@ protected:
     }
     void TearDown() override {
         port.ClosePort();
+        host.Stop();
         SetRemovableDriveTest(nullptr);
         g_nSerialTimeout = kDefaultSerialTimeout;
     }

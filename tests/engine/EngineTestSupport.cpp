@@ -37,12 +37,18 @@ NotifyTarget TestHost::DialogTarget() {
 TestHost::TestHost() : m_thread([this] { Run(); }) {}
 
 TestHost::~TestHost() {
+    Stop();
+}
+
+void TestHost::Stop() {
     {
         std::lock_guard lock(m_mutex);
         m_quit = true;
     }
     m_cv.notify_all();
-    m_thread.join();
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
 }
 
 void TestHost::PostNotification(NotifyTarget target, int code, long value) {

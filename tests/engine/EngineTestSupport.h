@@ -24,6 +24,9 @@ public:
     ~TestHost() override;
 
     void Attach(CORVSerialPort* port) { m_port = port; }
+    // Handles what is still queued and ends the host's thread; call before the
+    // attached engine goes away.
+    void Stop();
 
     void PostNotification(NotifyTarget target, int code, long value) override;
     NotifyTarget MainWindowTarget() override { return MainTarget(); }

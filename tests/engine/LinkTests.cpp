@@ -33,6 +33,7 @@ protected:
     }
     void TearDown() override {
         port.ClosePort();
+        host.Stop();
         g_nSerialTimeout = kDefaultSerialTimeout;
     }
     CapturingReporter reporter;
