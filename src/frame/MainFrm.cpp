@@ -219,6 +219,8 @@ bool CMainFrame::BuildToolbar() {
     bar->setObjectName(QStringLiteral("Toolbar"));
     bar->setMovable(false);
     bar->setFloatable(false);
+    bar->setIconSize(kToolbarIconSize);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->toggleViewAction()->setEnabled(false);
     setContextMenuPolicy(Qt::NoContextMenu);
     for (int id :
