@@ -5,10 +5,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <filesystem>
 
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
@@ -334,6 +336,26 @@ TEST(SingleCopy, ASecondStartActivatesTheFirstHandsOverItsFileAndEnds) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(PumpUntil([&] { return !harness.Frame().isMinimized(); }, 5000));
     EXPECT_EQ(harness.App().RecentFiles().Entry(0).toStdString(), file);
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST(DesktopIntegration, TheDesktopEntryOpensTheTypeOfOrvFiles) {
+    QSettings entry(QString::fromStdString((SourceDir() / "resources/orv.desktop").string()),
+                    QSettings::IniFormat);
+    entry.beginGroup("Desktop Entry");
+    EXPECT_EQ(entry.value("Exec").toString(), "orv %f");
+    QString type = entry.value("MimeType").toString().section(';', 0, 0);
+    std::string mime = ReadFileBytes(SourceDir() / "resources/orv-mime.xml");
+    EXPECT_NE(mime.find("<mime-type type=\"" + type.toStdString() + "\">"), std::string::npos)
+        << type.toStdString();
+    EXPECT_NE(mime.find("<glob pattern=\"*.ORV\"/>"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(SourceDir() / "resources" /
+                                        (entry.value("Icon").toString().toStdString() + ".svg")));
 }
 
 }  // namespace
