@@ -2,6 +2,11 @@
 
 #include <cstdio>
 
+#include "app/PortMap.h"
+#include "app/ProfileStore.h"
+#include "cli/Inspect.h"
+#include "cli/Options.h"
+#include "cli/TransferCommand.h"
 #include "core/Catalogue.h"
 
 namespace orv::cli {
@@ -23,6 +28,43 @@ void PrintUsage(std::FILE* out) {
         out);
 }
 
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "orv-cli: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return kExitUsage;
+}
+
+bool IsTransferCommand(const std::string& command) {
+    return command == "save" || command == "restore" || command == "import-icons" ||
+           command == "import-sound";
+}
+
+// The media commands' flags are checked now; the commands themselves arrive
+// with the media import.
+int RunMediaCommand(const CommandLine& cl) {
+    size_t files = 0;
+    for (const std::string& operand : cl.operands) {
+        bool sizing = operand == "--keep-aspect" || operand == "--stretch";
+        bool prepareOnly = operand == "--prepare-only";
+        if ((cl.command == "convert-icon" && sizing) ||
+            (cl.command == "import-icons" && (sizing || prepareOnly)) ||
+            (cl.command == "import-sound" && prepareOnly)) {
+            continue;
+        }
+        if (operand.rfind("--", 0) == 0) {
+            return UsageError("unknown option " + operand + " for " + cl.command);
+        }
+        ++files;
+    }
+    bool countOk = cl.command == "convert-icon"   ? files == 2
+                   : cl.command == "import-sound" ? files == 1
+                                                  : files >= 1;
+    if (!countOk) {
+        return UsageError("wrong number of files for " + cl.command);
+    }
+    return UsageError(cl.command + " is not available in this build yet");
+}
+
 }  // namespace
 
 int RunModels() {
@@ -38,22 +80,51 @@ int RunModels() {
     return kExitOk;
 }
 
+int RunPorts() {
+    std::unique_ptr<QSettings> profile = OpenUserProfile();
+    PortMap ports(*profile);
+    for (int port = kFirstComPort; port <= kLastComPort; ++port) {
+        std::printf("COM%d - %s\n", port, ports.DevicePath(port).c_str());
+    }
+    return kExitOk;
+}
+
 int Run(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        PrintUsage(stderr);
-        return kExitUsage;
-    }
-    const std::string& command = args[0];
-    if (command == "models" && args.size() == 1) {
-        return RunModels();
-    }
-    if (command == "--help" || command == "-h") {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         PrintUsage(stdout);
         return kExitOk;
     }
-    std::fprintf(stderr, "orv-cli: unknown command or arguments: %s\n", command.c_str());
-    PrintUsage(stderr);
-    return kExitUsage;
+    std::string error;
+    std::optional<CommandLine> cl = ParseCommandLine(args, error);
+    if (!cl) {
+        return UsageError(error);
+    }
+    const std::string& command = cl->command;
+    if (cl->anyOption && !IsTransferCommand(command)) {
+        return UsageError("options are for save, restore, import-icons and import-sound only");
+    }
+    if (command == "save" || command == "restore") {
+        if (cl->operands.size() != 1 || cl->operands[0].rfind("--", 0) == 0) {
+            return UsageError(command + " takes one FILE");
+        }
+        return RunTransfer(cl->options, command == "save" ? Save : Restore, cl->operands[0]);
+    }
+    if (command == "inspect") {
+        if (cl->operands.size() != 1) {
+            return UsageError("inspect takes one FILE");
+        }
+        return RunInspect(cl->operands[0], stdout);
+    }
+    if (command == "ports" && cl->operands.empty()) {
+        return RunPorts();
+    }
+    if (command == "models" && cl->operands.empty()) {
+        return RunModels();
+    }
+    if (command == "import-icons" || command == "import-sound" || command == "convert-icon") {
+        return RunMediaCommand(*cl);
+    }
+    return UsageError("unknown command or arguments: " + command);
 }
 
 }  // namespace orv::cli

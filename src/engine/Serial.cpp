@@ -296,7 +296,8 @@ bool CORVSerialPort::Impl::NotifyAndWait(int code, long value, bool raiseIfCance
 }
 
 void CORVSerialPort::Impl::WorkerMain() {
-    line.PurgeAll();
+    // The line was purged when it opened; purging again here would throw away
+    // a request the device sent in the meantime.
     target = host.MainWindowTarget();
     while (!stop) {
         // A cancel left over from a finished transfer means nothing here.

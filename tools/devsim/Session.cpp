@@ -99,17 +99,14 @@ bool Session::SendByte(uint8_t byte) {
 // Lets time pass while ignoring what arrives (the computer's idle line).
 bool Session::Pause(int ms) {
     const Deadline until = DeadlineAfter(ms);
-    uint8_t byte = 0;
     for (;;) {
-        switch (m_line.ReadByte(byte, until)) {
-            case IoStatus::Ok:
-                continue;
-            case IoStatus::Timeout:
-                return true;
-            case IoStatus::Interrupted:
-                return End(OutcomeKind::Stopped, "waiting before the request");
-            case IoStatus::Error:
-                return End(OutcomeKind::Failed, m_line.ErrorText());
+        uint8_t byte = 0;
+        const IoStatus status = m_line.ReadByte(byte, until);
+        if (status == IoStatus::Timeout) {
+            return true;
+        }
+        if (status != IoStatus::Ok) {
+            return EndOn(status, "waiting before the request");
         }
     }
 }
@@ -220,6 +217,14 @@ bool Session::Save() {
                 break;
             }
             Count(&Counters::resendsAsked);
+            if (copy >= m_script.maxResends) {
+                if (!SendByte(kRequest)) {
+                    return false;
+                }
+                return End(OutcomeKind::Failed, "record " + std::to_string(i) +
+                                                    " asked for again " + std::to_string(copy + 1) +
+                                                    " times");
+            }
         }
         if (atEnd) {
             break;

@@ -12,7 +12,7 @@ bool IsSaveLetter(char letter) {
 }
 
 bool IsRestoreLetter(char letter) {
-    return std::string_view("LlBWiV").find(letter) != std::string_view::npos && letter != 0;
+    return std::string_view("LlBWiV").find(letter) != std::string_view::npos;
 }
 
 bool IsTextLetter(char letter) {

@@ -53,7 +53,9 @@ struct Faults {
     uint8_t refusalByte = kNak;
     // Restore: refuse every record that fails the device's own check.
     bool refuseBadRecords = false;
-    // Send this byte instead of the operation letter.
+    // Send this byte instead of the operation letter. A computer ignores a
+    // request it does not know, so the operation then ends timed out after
+    // userTimeoutMs; one that starts a transfer for it fails the operation.
     std::optional<uint8_t> handshakeByte;
     // Random bytes (never `?`) sent before the request.
     std::size_t noiseBytes = 0;
@@ -87,6 +89,10 @@ struct Script {
     std::string endMark;
     // Restore: an end mark other than the model's own fails the operation.
     bool strictEndMark = true;
+    // Save: a record asked for again more often than this makes the device
+    // give up with `?`, so that a computer that rejects every copy cannot keep
+    // it busy for ever.
+    int maxResends = 100;
     Faults faults;
     // Called on the device's thread whenever a counter changes.
     std::function<void(const Counters&)> onProgress;

@@ -1,0 +1,397 @@
+#include "cli/TransferCommand.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+
+#include "app/PortMap.h"
+#include "app/ProfileStore.h"
+#include "cli/Commands.h"
+#include "core/Catalogue.h"
+#include "core/Globals.h"
+#include "core/Settings.h"
+#include "core/StringTable.h"
+
+namespace orv::cli {
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnSignal(int) {
+    int saved = errno;
+    char b = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &b, 1);
+    errno = saved;
+}
+
+void DrainFd(int fd) {
+    char buf[64];
+    while (::read(fd, buf, sizeof buf) > 0) {
+    }
+}
+
+TransferKind KindForRequest(int code) {
+    switch (code) {
+        case TN_RESTORE_REQUEST:
+            return Restore;
+        case TN_ICONS_REQUEST:
+            return ImportIcons;
+        case TN_SOUND_REQUEST:
+            return ImportSound;
+        default:
+            return Save;
+    }
+}
+
+// Bytes, rate and percentage on standard error: one line rewritten on a
+// terminal, an occasional line otherwise.
+class Progress {
+public:
+    Progress() : m_terminal(::isatty(STDERR_FILENO) == 1) { Reset(); }
+
+    void Reset() {
+        m_lastRateTime = Clock::now();
+        m_lastRateBytes = m_bytes;
+        m_lastPrint = Clock::now();
+    }
+    void SetTotal(long total) {
+        m_total = total;
+        m_progressBytes = 0;
+    }
+    void Add(long value) {
+        long n = value & 0xFFFF;
+        m_bytes += n;
+        m_progressBytes += n;
+        auto now = Clock::now();
+        auto since = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_lastRateTime);
+        if (since.count() > 500) {
+            m_rate = static_cast<double>(m_bytes - m_lastRateBytes) * 1000.0 /
+                     static_cast<double>(since.count()) / 1024.0;
+            m_lastRateTime = now;
+            m_lastRateBytes = m_bytes;
+        }
+        if (m_terminal || now - m_lastPrint > std::chrono::seconds(5)) {
+            Print();
+            m_lastPrint = now;
+        }
+    }
+    void Finish() {
+        if (m_terminal && m_printed) {
+            std::fputs("\n", stderr);
+        }
+        m_printed = false;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Print() {
+        char line[128];
+        int len = std::snprintf(line, sizeof line, "%lld bytes  %.2f kB/s", m_bytes, m_rate);
+        if (m_total > 0 && len > 0 && len < static_cast<int>(sizeof line)) {
+            std::snprintf(line + len, sizeof line - static_cast<size_t>(len), "  %lld%%",
+                          m_progressBytes * 100 / m_total);
+        }
+        std::fprintf(stderr, m_terminal ? "\r%s\033[K" : "%s\n", line);
+        std::fflush(stderr);
+        m_printed = true;
+    }
+
+    bool m_terminal;
+    bool m_printed = false;
+    long long m_bytes = 0;
+    long long m_progressBytes = 0;
+    long long m_total = 0;
+    long long m_lastRateBytes = 0;
+    double m_rate = 0;
+    Clock::time_point m_lastRateTime;
+    Clock::time_point m_lastPrint;
+};
+
+// Lines from standard input, read without stdio so that a signal can end the wait.
+class InputLines {
+public:
+    // The next line without its end; nothing at the end of input or on a signal.
+    std::optional<std::string> Next(bool& interrupted) {
+        interrupted = false;
+        for (;;) {
+            size_t nl = m_buffer.find('\n');
+            if (nl != std::string::npos) {
+                std::string line = m_buffer.substr(0, nl);
+                m_buffer.erase(0, nl + 1);
+                if (!line.empty() && line.back() == '\r') {
+                    line.pop_back();
+                }
+                return line;
+            }
+            if (m_eof) {
+                if (m_buffer.empty()) {
+                    return std::nullopt;
+                }
+                std::string line;
+                line.swap(m_buffer);
+                return line;
+            }
+            struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                m_eof = true;
+                continue;
+            }
+            if (fds[1].revents & POLLIN) {
+                DrainFd(g_signalPipe[0]);
+                interrupted = true;
+                return std::nullopt;
+            }
+            char buf[256];
+            ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+            if (n <= 0) {
+                m_eof = true;
+            } else {
+                m_buffer.append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+
+private:
+    std::string m_buffer;
+    bool m_eof = false;
+};
+
+class CliHost : public EngineHost {
+public:
+    explicit CliHost(PortMap& ports) : m_ports(ports) {
+        if (::pipe2(m_notifyPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            m_notifyPipe[0] = m_notifyPipe[1] = -1;
+        }
+    }
+    ~CliHost() override {
+        for (int fd : m_notifyPipe) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+
+    void PostNotification(NotifyTarget target, int code, long value) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_queue.push_back({target, code, value});
+        }
+        char b = 1;
+        [[maybe_unused]] ssize_t n = ::write(m_notifyPipe[1], &b, 1);
+    }
+    NotifyTarget MainWindowTarget() override { return &m_mainTag; }
+    // No window whose focus could matter.
+    bool IsMainWindowForeground() override { return true; }
+    void ShowMessage(const std::string& text) override {
+        std::lock_guard lock(m_mutex);
+        if (text != m_outcomeText) {
+            std::fprintf(stderr, "%s\n", text.c_str());
+        }
+    }
+    bool AskOkCancel(const std::string& text) override { return Ask(text); }
+    void AddToRecentFiles(const std::string&) override {}  // orv-cli leaves the profile alone
+    std::string DevicePathForPort(int commPort) override { return m_ports.DevicePath(commPort); }
+
+    // Serves notifications until the transfer has ended; returns its outcome.
+    int Serve(CORVSerialPort& port);
+
+private:
+    struct Note {
+        NotifyTarget target;
+        int code;
+        long value;
+    };
+    bool Ask(const std::string& text);
+    bool Handle(CORVSerialPort& port, const Note& note);
+
+    PortMap& m_ports;
+    int m_notifyPipe[2];
+    std::mutex m_mutex;
+    std::deque<Note> m_queue;
+    std::string m_outcomeText;
+    int m_mainTag = 0;
+    int m_progressTag = 0;
+    bool m_requested = false;
+    int m_outcome = 0;
+    Progress m_progress;
+    InputLines m_input;
+};
+
+bool CliHost::Ask(const std::string& text) {
+    for (;;) {
+        std::printf("%s\n[Enter or y: OK, n or c: Cancel] ", text.c_str());
+        std::fflush(stdout);
+        bool interrupted = false;
+        std::optional<std::string> line = m_input.Next(interrupted);
+        if (!line) {
+            std::printf("\n");
+            return false;
+        }
+        if (line->empty() || *line == "y" || *line == "Y") {
+            return true;
+        }
+        if (*line == "n" || *line == "N" || *line == "c" || *line == "C") {
+            return false;
+        }
+    }
+}
+
+int CliHost::Serve(CORVSerialPort& port) {
+    for (;;) {
+        struct pollfd fds[2] = {{m_notifyPipe[0], POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return IDM_TRANSFER_ABORTED;
+        }
+        if (fds[1].revents & POLLIN) {
+            DrainFd(g_signalPipe[0]);
+            if (!m_requested) {
+                return 0;  // interrupted while waiting for the device
+            }
+            port.SetCancel();
+        }
+        if (fds[0].revents & POLLIN) {
+            DrainFd(m_notifyPipe[0]);
+            for (;;) {
+                Note note;
+                {
+                    std::lock_guard lock(m_mutex);
+                    if (m_queue.empty()) {
+                        break;
+                    }
+                    note = m_queue.front();
+                    m_queue.pop_front();
+                }
+                if (Handle(port, note)) {
+                    return m_outcome;
+                }
+            }
+        }
+    }
+}
+
+// True once the transfer has ended.
+bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
+    switch (note.code) {
+        case TN_SAVE_REQUEST:
+        case TN_RESTORE_REQUEST:
+        case TN_ICONS_REQUEST:
+        case TN_SOUND_REQUEST:
+            m_requested = true;
+            if (port.IsArmed() && port.ArmedKind() == KindForRequest(note.code)) {
+                port.SetNotificationTarget(&m_progressTag);
+                m_progress.Reset();
+            } else {
+                port.SetCancel();  // another kind than the one asked for on the command line
+            }
+            break;
+        case TN_SET_TOTAL:
+            m_progress.SetTotal(note.value);
+            break;
+        case TN_ADD_BYTES:
+            m_progress.Add(note.value);
+            break;
+        case TN_DISK_FULL:
+        case TN_CANNOT_CONTINUE:
+        case TN_INSERT_CONTINUATION:
+        case TN_REINSERT_FIRST: {
+            m_progress.Finish();
+            std::string text;
+            if (note.code == TN_DISK_FULL) {
+                text = LoadString(IDM_DISK_FULL);
+            } else if (note.code == TN_CANNOT_CONTINUE) {
+                text = LoadString(IDM_CANNOT_CONTINUE) + port.FileErrorText();
+            } else if (note.code == TN_INSERT_CONTINUATION) {
+                text = FormatString(IDM_INSERT_CONTINUATION, port.CurrentFileName());
+            } else {
+                text = LoadString(IDM_REINSERT_FIRST);
+            }
+            if (!Ask(text)) {
+                port.SetCancel();
+            }
+            break;
+        }
+        case TN_FINISHED: {
+            m_progress.Finish();
+            m_outcome = static_cast<int>(note.value & 0xFFFF);
+            std::string text = LoadString(m_outcome);
+            {
+                std::lock_guard lock(m_mutex);
+                m_outcomeText = text;
+            }
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+            port.SetNotificationTarget(&m_mainTag);
+            port.SignalRequest();
+            return true;
+        }
+        default:
+            break;
+    }
+    port.SignalRequest();
+    return false;
+}
+
+}  // namespace
+
+int RunTransfer(const TransferOptions& options, TransferKind kind, const std::string& path) {
+    std::unique_ptr<QSettings> profile = OpenUserProfile();
+    QSettingsProfileStore store(*profile);
+    LoadSettings(store, g_Globals);
+    if (options.modelIndex) {
+        g_Globals.SelectModel(*options.modelIndex);
+    }
+    if (options.baudIndex) {
+        g_Globals.BaudIndex = *options.baudIndex;
+    }
+    if (options.comPort) {
+        g_Globals.CommPort = *options.comPort;
+    }
+    g_nSerialTimeout = options.timeoutMs.value_or(kDefaultSerialTimeout);
+
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        std::perror("orv-cli");
+        return kExitFailed;
+    }
+    struct sigaction sa = {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+
+    PortMap ports(*profile);
+    CliHost host(ports);
+    CORVSerialPort port(host);
+    g_Globals.SerialPort = &port;
+    if (options.devicePath) {
+        port.SetDevicePath(*options.devicePath);
+    }
+    port.ArmTransfer(path, kind);
+    if (!port.IsArmed()) {
+        return kExitFailed;  // the file error has been shown
+    }
+    if (!port.OpenPort()) {
+        return kExitNoPort;
+    }
+    std::printf("%s\n", LoadString(InstructionsId(g_Globals.ModelIndex)).c_str());
+    std::fflush(stdout);
+    int outcome = host.Serve(port);
+    port.ClosePort();
+    g_Globals.SerialPort = nullptr;
+    return outcome == IDM_TRANSFER_COMPLETED ? kExitOk : kExitFailed;
+}
+
+}  // namespace orv::cli

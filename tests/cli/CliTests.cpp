@@ -1,0 +1,203 @@
+// orv-cli as scripts use it: a separate process on a simulated device's pty.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "core/Catalogue.h"
+#include "core/StringTable.h"
+#include "devsim/SimulatedDevice.h"
+#include "tests/common/TestSupport.h"
+
+extern char** environ;
+
+namespace orv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using devsim::OutcomeKind;
+using devsim::Script;
+using devsim::SimulatedDevice;
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Never the user's own profile.
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    }
+
+    // Runs orv-cli in dir with stdin from input; output is collected in files.
+    Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
+        WriteFileBytes(dir / "stdin", input);
+        std::string cmd = "cd '" + dir.Path().string() + "' && '" ORV_CLI_BIN "'";
+        for (const std::string& a : args) {
+            cmd += " '" + a + "'";
+        }
+        cmd += " <stdin >stdout 2>stderr";
+        const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
+        pid_t pid;
+        Result r;
+        if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) !=
+            0) {
+            return r;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = ReadFileBytes(dir / "stdout");
+        r.err = ReadFileBytes(dir / "stderr");
+        return r;
+    }
+
+    // The device asks for one operation while orv-cli serves it.
+    Result Serve(SimulatedDevice& device, Script script, const std::vector<std::string>& args,
+                 devsim::Outcome* outcome = nullptr) {
+        script.repeatRequestMs = 300;  // until orv-cli has opened the port
+        device.Start(std::move(script));
+        std::vector<std::string> full = {"--port",  device.PortPath(), "--model",
+                                         "Mirelda", "--timeout",       "1"};
+        full.insert(full.end(), args.begin(), args.end());
+        Result r = Cli(full);
+        std::optional<devsim::Outcome> o = device.Wait(std::chrono::seconds(15));
+        if (!o) {
+            device.Stop();
+        } else if (outcome) {
+            *outcome = *o;
+        }
+        return r;
+    }
+
+    static std::string Joined(const devsim::MemoryImage& records) {
+        std::string s;
+        for (const std::string& r : records) {
+            s += r + "\r\n";
+        }
+        return s;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(CliTest, SaveThenRestoreOverThePseudoTerminal) {
+    SimulatedDevice device(kModelMirelda);
+    device.SetMemory(devsim::MakeSampleMemory(kModelMirelda, 150));
+    Script save;
+    save.letter = 'S';
+    Result r = Serve(device, save, {"save", "MEM.ORV"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find(LoadString(505)), std::string::npos);  // the model's instructions
+    EXPECT_NE(r.out.find(LoadString(IDM_TRANSFER_COMPLETED)), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "MEM.ORV"), Joined(device.Memory()));
+
+    Script restore;
+    restore.letter = 'L';
+    devsim::Outcome out;
+    r = Serve(device, restore, {"restore", "MEM.ORV"}, &out);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(out.kind, OutcomeKind::Completed) << devsim::Summary(out);
+    EXPECT_EQ(device.ReceivedBytes(), Joined(device.Memory()));
+    EXPECT_EQ(device.ReceivedEndMark(), "end");  // the end mark survives the close at once
+    EXPECT_FALSE(fs::exists(dir / "config"));    // orv-cli never writes the profile
+}
+
+TEST_F(CliTest, SaveThatTimesOutExitsOneAndKeepsTheIncompleteData) {
+    SimulatedDevice device(kModelMirelda);
+    device.SetMemory(devsim::MakeSampleMemory(kModelMirelda, 40));
+    WriteFileBytes(dir / "MEM.ORV", "earlier\r\n");
+    Script save;
+    save.letter = 'S';
+    save.faults.silence = {{10, devsim::kForever}};
+    Result r = Serve(device, save, {"save", "MEM.ORV"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find(LoadString(IDM_COMM_TIMEOUT)), std::string::npos) << r.out;
+    EXPECT_EQ(ReadFileBytes(dir / "MEM.ORV"), "earlier\r\n");
+    EXPECT_TRUE(fs::exists(dir / "MEM==INCOMPLETE==.ORV"));
+}
+
+TEST_F(CliTest, RestoreRefusedElevenTimesExitsOne) {
+    SimulatedDevice device(kModelMirelda);
+    WriteFileBytes(dir / "MEM.ORV", Joined(devsim::MakeSampleMemory(kModelMirelda, 20)));
+    Script restore;
+    restore.letter = 'L';
+    restore.faults.refusals = {{3, 11}};
+    Result r = Serve(device, restore, {"restore", "MEM.ORV"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find(LoadString(IDM_COMM_ERROR)), std::string::npos) << r.out;
+}
+
+TEST_F(CliTest, RequestOfAnotherKindIsCancelled) {
+    SimulatedDevice device(kModelMirelda);
+    Script restore;
+    restore.letter = 'L';
+    devsim::Outcome out;
+    Result r = Serve(device, restore, {"save", "MEM.ORV"}, &out);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find(LoadString(IDM_TRANSFER_CANCELLED)), std::string::npos) << r.out;
+    EXPECT_EQ(out.kind, OutcomeKind::Refused) << devsim::Summary(out);
+    EXPECT_FALSE(fs::exists(dir / "MEM.ORV"));
+}
+
+TEST_F(CliTest, UsageErrorsMissingFilesAndMissingPortsHaveTheirOwnExitCodes) {
+    EXPECT_EQ(Cli({"--model", "Nosuch", "save", "X"}).exitCode, 2);
+    EXPECT_EQ(Cli({"--baud", "1234", "save", "X"}).exitCode, 2);
+    EXPECT_EQ(Cli({"--port", "COM12", "save", "X"}).exitCode, 2);
+    EXPECT_EQ(Cli({"--timeout", "0", "save", "X"}).exitCode, 2);
+    EXPECT_EQ(Cli({"frobnicate"}).exitCode, 2);
+    EXPECT_EQ(Cli({"--model", "1", "inspect", "X"}).exitCode, 2);
+
+    Result missing = Cli({"--port", "/nonexistent/tty", "restore", "nofile.ORV"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find(FormatString(IDM_FILE_NOT_FOUND, "nofile.ORV")), std::string::npos);
+
+    Result noPort = Cli({"--port", "/nonexistent/tty", "save", "X.ORV"});
+    EXPECT_EQ(noPort.exitCode, 3);
+    EXPECT_NE(noPort.err.find(FormatString(IDM_CANNOT_OPEN_PORT, "/nonexistent/tty")),
+              std::string::npos);
+}
+
+TEST_F(CliTest, InspectTellsWhatIsWrongWithLineNumbers) {
+    WriteFileBytes(dir / "good.ORV", "V300\r\nA0101FD\r\nB0102FC\r\nT");
+    Result good = Cli({"inspect", "good.ORV"});
+    EXPECT_EQ(good.exitCode, 0) << good.out;
+    EXPECT_NE(good.out.find("version record V300"), std::string::npos) << good.out;
+    EXPECT_NE(good.out.find("records by type: A 1 B 1 V 1"), std::string::npos) << good.out;
+    EXPECT_NE(good.out.find("continues in good2.ORV"), std::string::npos) << good.out;
+
+    WriteFileBytes(dir / "bad.ORV", "V300\r\nA0101FE\r\nA01a1FD\r\n\r\nA0101FD\n");
+    Result bad = Cli({"inspect", "bad.ORV"});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.out.find("line 2: checksum failure"), std::string::npos) << bad.out;
+    EXPECT_NE(bad.out.find("line 3: invalid character"), std::string::npos) << bad.out;
+    EXPECT_NE(bad.out.find("line 4: empty line"), std::string::npos) << bad.out;
+    EXPECT_NE(bad.out.find("line 5: ends with LF only"), std::string::npos) << bad.out;
+
+    WriteFileBytes(dir / "sound.ORV", "N01DD21\r\nn050000F5F5F51B\r\nn050002F5F5F519\r\n");
+    Result sound = Cli({"inspect", "sound.ORV"});
+    EXPECT_EQ(sound.exitCode, 1);
+    EXPECT_NE(sound.out.find("line 3: sequence number 2, expected 1"), std::string::npos)
+        << sound.out;
+
+    WriteFileBytes(dir / "icons.ORV", "N091C434154000000000002\r\nn0400000102F8\r\n");
+    Result icons = Cli({"inspect", "icons.ORV"});
+    EXPECT_EQ(icons.exitCode, 0) << icons.out;
+    EXPECT_NE(icons.out.find("1 icon: CAT"), std::string::npos) << icons.out;
+
+    WriteFileBytes(dir / "notes.txt", "Dear diary,\r\nnothing happened.\r\n");
+    Result text = Cli({"inspect", "notes.txt"});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("text file, 2 lines"), std::string::npos) << text.out;
+}
+
+}  // namespace
+}  // namespace orv::test
