@@ -9,6 +9,7 @@
 #include "app/Help.h"
 #include "app/OptionsDlg.h"
 #include "app/PortList.h"
+#include "app/PortMap.h"
 #include "app/ProfileStore.h"
 #include "app/QtText.h"
 #include "core/Catalogue.h"
@@ -101,7 +102,7 @@ bool CORVApp::InitInstance() {
     SetReporter(&m_reporter);
     m_host = std::make_unique<CGuiEngineHost>(
         [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
-        [this](int n) { return StdStr(DevicePathForPort(*m_profile, n)); });
+        [this](int n) { return PortMap(*m_profile).DevicePath(n); });
 
     // 9-11. Document, main frame and main form; a file on the command line.
     m_doc = std::make_unique<CORVDoc>(m_recentFiles);
@@ -218,7 +219,7 @@ void CORVApp::OnSelectDevice(int commandId) {
 void CORVApp::OnPortSettings() {
     int oldPort = g_Globals.CommPort;
     int oldBaud = g_Globals.BaudIndex;
-    QString oldPath = DevicePathForPort(*m_profile, oldPort);
+    std::string oldPath = PortMap(*m_profile).DevicePath(oldPort);
     {
         COptionsDlg dlg(*m_profile, m_frame.get());
         dlg.exec();
@@ -233,7 +234,7 @@ void CORVApp::OnPortSettings() {
         // Also after Cancel: the port that could not be opened is tried again.
         engine->OpenPort();
     } else if (g_Globals.CommPort != oldPort || g_Globals.BaudIndex != oldBaud ||
-               DevicePathForPort(*m_profile, g_Globals.CommPort) != oldPath) {
+               PortMap(*m_profile).DevicePath(g_Globals.CommPort) != oldPath) {
         if (!ORV_CHECK(!engine->IsTransferring())) {
             return;
         }

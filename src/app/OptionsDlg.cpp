@@ -12,6 +12,7 @@
 #include "app/DialogButtons.h"
 #include "app/MessageBox.h"
 #include "app/PortList.h"
+#include "app/PortMap.h"
 #include "app/QtText.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
@@ -141,14 +142,15 @@ void COptionsDlg::OnAddDevice() {
         ShowMessageBox(FormatQString(IDM_PORTS_NOT_SERIAL, path), QMessageBox::Warning);
         return;
     }
-    int number = MappedPortNumber(m_profile, path);
+    PortMap map(m_profile);
+    int number = map.PortOf(path.toStdString()).value_or(0);
     for (auto it = m_addedPorts.cbegin(); number == 0 && it != m_addedPorts.cend(); ++it) {
         if (it.value() == path) {
             number = it.key();
         }
     }
-    for (int n = 1; number == 0 && n <= kMaxCommPort; ++n) {
-        if (MappedPath(m_profile, n).isEmpty() && !m_addedPorts.contains(n)) {
+    for (int n = kFirstComPort; number == 0 && n <= kLastComPort; ++n) {
+        if (!map.MappedPath(n) && !m_addedPorts.contains(n)) {
             number = n;
             m_addedPorts.insert(n, path);
         }
@@ -188,8 +190,9 @@ void COptionsDlg::accept() {
         // Without a selected rate the rate stays as it was.
         g_Globals.BaudIndex = kOfferedBaudIndices[g_Globals.ModelIndex][m_nBaudSelection];
     }
+    PortMap map(m_profile);
     for (auto it = m_addedPorts.cbegin(); it != m_addedPorts.cend(); ++it) {
-        MapPort(m_profile, it.key(), it.value());
+        map.SetDevicePath(it.key(), it.value().toStdString());
     }
     QDialog::accept();
 }

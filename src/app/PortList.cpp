@@ -4,20 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFileInfo>
+#include <QFile>
 #include <QSerialPortInfo>
 #include <cerrno>
 
+#include "app/PortMap.h"
 #include "engine/SerialLine.h"
 
 namespace orv {
 namespace {
-
-const QString kPortsGroup = QStringLiteral("Ports");
-
-QString Key(int n) {
-    return kPortsGroup + QStringLiteral("/COM%1").arg(n);
-}
 
 PortSource& Source() {
     static PortSource source;
@@ -32,57 +27,16 @@ QList<FoundPort> SystemPorts() {
     return ports;
 }
 
-bool SamePath(const QString& a, const QString& b) {
-    if (a == b) {
-        return true;
-    }
-    QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
 }  // namespace
 
-QString MappedPath(QSettings& profile, int n) {
-    return profile.value(Key(n)).toString();
-}
-
-QString DevicePathForPort(QSettings& profile, int n) {
-    QString mapped = MappedPath(profile, n);
-    return mapped.isEmpty() ? QStringLiteral("/dev/ttyS%1").arg(n - 1) : mapped;
-}
-
-void MapPort(QSettings& profile, int n, const QString& path) {
-    profile.setValue(Key(n), path);
-}
-
 bool HasPortMap(QSettings& profile) {
-    profile.beginGroup(kPortsGroup);
-    bool has = !profile.childKeys().isEmpty();
-    profile.endGroup();
-    return has;
-}
-
-int MappedPortNumber(QSettings& profile, const QString& path) {
-    for (int n = 1; n <= kMaxCommPort; ++n) {
-        QString mapped = MappedPath(profile, n);
-        if (!mapped.isEmpty() && SamePath(mapped, path)) {
-            return n;
+    PortMap map(profile);
+    for (int n = kFirstComPort; n <= kLastComPort; ++n) {
+        if (map.MappedPath(n)) {
+            return true;
         }
     }
-    return 0;
-}
-
-int AssignPortNumber(QSettings& profile, const QString& path) {
-    if (int n = MappedPortNumber(profile, path)) {
-        return n;
-    }
-    for (int n = 1; n <= kMaxCommPort; ++n) {
-        if (MappedPath(profile, n).isEmpty()) {
-            MapPort(profile, n, path);
-            return n;
-        }
-    }
-    return 0;
+    return false;
 }
 
 void SetPortSource(PortSource source) {
@@ -102,15 +56,16 @@ bool EnumeratePorts(QSettings& profile, std::vector<unsigned>& numbers,
     numbers.clear();
     descriptions.clear();
     const QList<FoundPort> found = Source() ? Source()() : SystemPorts();
+    PortMap map(profile);
     for (const FoundPort& port : found) {
         if (IsConsoleDevice(port.path)) {
             continue;
         }
-        int n = AssignPortNumber(profile, port.path);
-        if (n == 0) {
+        std::optional<int> n = map.AssignPort(port.path.toStdString());
+        if (!n) {
             continue;
         }
-        numbers.push_back(static_cast<unsigned>(n));
+        numbers.push_back(static_cast<unsigned>(*n));
         // The device path tells Linux users which adapter the line stands for.
         descriptions.push_back(port.description.isEmpty()
                                    ? port.path
@@ -122,8 +77,9 @@ bool EnumeratePorts(QSettings& profile, std::vector<unsigned>& numbers,
 
 bool ProbePorts(QSettings& profile, std::vector<unsigned>& numbers) {
     numbers.clear();
+    PortMap map(profile);
     for (int n = 1; n <= kMaxProbedPort; ++n) {
-        QString path = DevicePathForPort(profile, n);
+        QString path = QString::fromStdString(map.DevicePath(n));
         struct stat st {};
         if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISCHR(st.st_mode) ||
             CarriesConsole(st.st_rdev)) {

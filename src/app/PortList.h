@@ -1,6 +1,5 @@
-// The serial ports of the machine as COM numbers. The profile's port map
-// (group "Ports", keys COM1 to COM9, a device path each) says which device a
-// number stands for; an unmapped COMn is /dev/ttyS<n-1>.
+// The serial ports of the machine as COM numbers, on top of the profile's
+// port map (PortMap).
 #pragma once
 
 #include <QList>
@@ -11,21 +10,10 @@
 
 namespace orv {
 
-constexpr int kMaxCommPort = 9;
 constexpr int kMaxProbedPort = 8;
 
-// The device path behind COM port n.
-QString DevicePathForPort(QSettings& profile, int n);
-// The mapped path of COM port n, empty when the profile maps none.
-QString MappedPath(QSettings& profile, int n);
-void MapPort(QSettings& profile, int n, const QString& path);
+// Whether the profile maps any COM number to a device yet.
 bool HasPortMap(QSettings& profile);
-
-// The COM number for a device: the number it is mapped to, else the lowest
-// number the map leaves free (and records it). 0 when all nine are taken.
-int AssignPortNumber(QSettings& profile, const QString& path);
-// The number the map gives path, or 0.
-int MappedPortNumber(QSettings& profile, const QString& path);
 
 // A serial device the system reports.
 struct FoundPort {

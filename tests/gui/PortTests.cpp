@@ -11,6 +11,7 @@
 #include "app/ORVApp.h"
 #include "app/OptionsDlg.h"
 #include "app/PortList.h"
+#include "app/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "engine/Serial.h"
@@ -100,9 +101,9 @@ TEST_F(PortTest, WithoutPortsFoundTheMappedPortsAreProbed) {
     // Every number the probe looks at points at a test device or at nothing.
     QSettings& profile = harness.App().Profile();
     for (int n = 2; n <= 8; ++n) {
-        MapPort(profile, n, QStringLiteral("/nonexistent/tty%1").arg(n));
+        PortMap(profile).SetDevicePath(n, "/nonexistent/tty" + std::to_string(n));
     }
-    MapPort(profile, 3, Pts(third));
+    PortMap(profile).SetDevicePath(3, third.PortPath());
     std::vector<unsigned> numbers;
     ASSERT_TRUE(ProbePorts(profile, numbers));
     // COM1 is held open by the program itself and is listed all the same.
@@ -122,7 +123,7 @@ TEST_F(PortTest, NoPortAtAllIsAnInternalErrorAndOkKeepsThePort) {
     AppHarness harness;
     QSettings& profile = harness.App().Profile();
     for (int n = 1; n <= 8; ++n) {
-        MapPort(profile, n, QStringLiteral("/nonexistent/tty%1").arg(n));
+        PortMap(profile).SetDevicePath(n, "/nonexistent/tty" + std::to_string(n));
     }
     g_Globals.CommPort = 5;
     ModalDriver user;
@@ -228,7 +229,7 @@ TEST_F(PortTest, CancelRetriesAPortThatCouldNotBeOpened) {
     EXPECT_FALSE(g_Globals.SerialPort->IsPortOpen());
 
     // The adapter is plugged in; Port settings, even cancelled, opens it.
-    MapPort(harness.App().Profile(), 1, Pts(harness.Device()));
+    PortMap(harness.App().Profile()).SetDevicePath(1, harness.Device().PortPath());
     user.Then(InPortSettings([](COptionsDlg&) { return false; }));
     harness.Frame().Action(ID_PORT_SETTINGS)->trigger();
     EXPECT_TRUE(user.Done());
