@@ -157,8 +157,9 @@ constexpr Entry kTable[] = {
     {40001, "The device %1 does not exist. Is the cable or adapter plugged in?"},
     {40002, "The device %1 is in use by another program."},
     {40003,
-     "You have no permission to use the device %1. Ask the administrator to add you to the "
-     "group that may use serial ports (usually \"dialout\"), then log in again."},
+     "Your account has no permission to use the device %1. On Debian the account must belong "
+     "to the group that owns the device, %2. An administrator adds it with the command\n\n"
+     "    sudo usermod -aG %2 $USER\n\nand you log out and in again."},
     {40004, "%1 is not a serial port."},
     {40005, "%1 carries the system console and is never used for memory transfers."},
     {40006, "The device %1 does not accept %2 baud."},

@@ -1,6 +1,8 @@
 // Port settings: the ports found or probed, the rates of the model, and
 // reopening the port.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -234,6 +236,23 @@ TEST_F(PortTest, CancelRetriesAPortThatCouldNotBeOpened) {
     harness.Frame().Action(ID_PORT_SETTINGS)->trigger();
     EXPECT_TRUE(user.Done());
     EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
+}
+
+TEST_F(PortTest, APortRefusedForLackOfPermissionSaysHowToGetAccess) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "the administrator may open every device";
+    }
+    AppHarness harness(32771, false);
+    ASSERT_EQ(::chmod(harness.Device().PortPath().c_str(), 0), 0);
+    ModalDriver user;
+    QString message;
+    user.Then(ModalDriver::Answer(QMessageBox::Ok, &message));
+    ASSERT_TRUE(harness.Start());
+    EXPECT_TRUE(message.startsWith("Unable to open the COM1 serial port."))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("must belong to the group that owns the device"));
+    EXPECT_TRUE(message.contains("sudo usermod -aG "));
+    EXPECT_FALSE(g_Globals.SerialPort->IsPortOpen());
 }
 
 TEST_F(PortTest, ATypedDevicePathGetsANumberOfItsOwn) {
