@@ -362,7 +362,7 @@ void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
         engine.SetCancel();
         return;
     }
-    CTransferDlg dlg;
+    CTransferDlg dlg(this);
     dlg.Run(saveMode);
 }
 

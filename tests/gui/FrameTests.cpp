@@ -41,18 +41,11 @@ QMenu* TopMenu(CMainFrame& frame, int index) {
 }
 
 TEST(StartUp, EmptyProfileNumbersTheOnlyAdapterDefaultsAndExitWritesTheSettings) {
-    devsim::SimulatedDevice device;
-    g_Globals = CORVGlobals{};
-    ClearProfile();
     // The only serial device of the machine is the simulated one.
-    SetPortSource([&] {
-        return QList<FoundPort>{
-            {QString::fromStdString(device.PortPath()), QStringLiteral("USB serial")}};
-    });
     AppHarness harness(32771, false);
+    devsim::SimulatedDevice& device = harness.Device();
     ClearProfile();  // not even the harness's port map
     ASSERT_TRUE(harness.Start());
-    SetPortSource([] { return QList<FoundPort>(); });
 
     EXPECT_EQ(g_Globals.ModelName, "Corvane");
     EXPECT_EQ(g_Globals.BaudIndex, -1);

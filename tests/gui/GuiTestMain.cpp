@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     orv::LoadModelNames();
+    // No test looks at the machine's own serial ports.
     orv::SetPortSource([] { return QList<orv::FoundPort>(); });
     orv::SetHelpOpener([](const QUrl&) { return true; });
     orv::SetBeeper([] {});

@@ -13,6 +13,7 @@
 #include <atomic>
 
 #include "app/ORVApp.h"
+#include "app/PortList.h"
 #include "app/ProfileStore.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
@@ -205,6 +206,10 @@ AppHarness::AppHarness(uint32_t modelId, bool start)
     : m_device(std::make_unique<devsim::SimulatedDevice>(modelId)) {
     g_Globals = CORVGlobals{};
     g_nSerialTimeout = kDefaultSerialTimeout;
+    // The machine's serial ports are the simulated device only: with a port
+    // found, Port settings never probes the real devices behind COM2 to COM8.
+    std::string path = m_device->PortPath();
+    SetPortSource([path] { return QList<FoundPort>{{QString::fromStdString(path), QString()}}; });
     ClearProfile();
     MapPortInProfile(1, m_device->PortPath());
     SetProfileValue(QStringLiteral("Version 4.2/Device"),
@@ -220,6 +225,7 @@ AppHarness::~AppHarness() {
         Exit();
     }
     m_app.reset();
+    SetPortSource([] { return QList<FoundPort>(); });
 }
 
 bool AppHarness::Start(const QStringList& arguments) {

@@ -99,6 +99,7 @@ TEST_F(PortTest, PortsFoundGetNumbersAndChoosingAnotherReopensOnIt) {
 
 TEST_F(PortTest, WithoutPortsFoundTheMappedPortsAreProbed) {
     AppHarness harness;
+    SetPortSource([] { return QList<FoundPort>(); });
     devsim::SimulatedDevice third;
     // Every number the probe looks at points at a test device or at nothing.
     QSettings& profile = harness.App().Profile();
@@ -123,6 +124,7 @@ TEST_F(PortTest, WithoutPortsFoundTheMappedPortsAreProbed) {
 
 TEST_F(PortTest, NoPortAtAllIsAnInternalErrorAndOkKeepsThePort) {
     AppHarness harness;
+    SetPortSource([] { return QList<FoundPort>(); });
     QSettings& profile = harness.App().Profile();
     for (int n = 1; n <= 8; ++n) {
         PortMap(profile).SetDevicePath(n, "/nonexistent/tty" + std::to_string(n));
