@@ -5,6 +5,8 @@
 
 namespace orv {
 
+class CORVSerialPort;
+
 class NotifyEvent : public QEvent {
 public:
     static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + 1);
@@ -18,5 +20,10 @@ private:
     int m_code;
     long m_value;
 };
+
+// The checks every receiver of a notification makes: a notification code,
+// the engine, its port open. Failed checks are reported as internal errors;
+// the engine is returned when it exists.
+CORVSerialPort* EngineForNotification(int code);
 
 }  // namespace orv

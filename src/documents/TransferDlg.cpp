@@ -166,15 +166,10 @@ void CTransferDlg::AskDisk(CORVSerialPort& engine, const QString& text) {
 }
 
 void CTransferDlg::OnTransferNotify(int code, long value) {
-    ORV_CHECK((code & 0x7000) == 0x7000);
-    CORVSerialPort* engine = g_Globals.SerialPort;
+    CORVSerialPort* engine = EngineForNotification(code);
     if (!engine) {
-        // Nothing to release: without an engine no notification can be waiting.
-        ORV_INTERNAL_ERROR();
-        return;
+        return;  // without an engine no notification can be waiting
     }
-    ORV_CHECK(engine->IsPortOpen());
-
     switch (code) {
         case TN_SET_TOTAL:
             m_nProgressBytes = 0;

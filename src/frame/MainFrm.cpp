@@ -367,13 +367,10 @@ void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
 }
 
 void CMainFrame::OnTransferRequest(int code) {
-    ORV_CHECK((code & 0x7000) == 0x7000);
-    CORVSerialPort* engine = g_Globals.SerialPort;
+    CORVSerialPort* engine = EngineForNotification(code);
     if (!engine) {
-        ORV_INTERNAL_ERROR();
         return;
     }
-    ORV_CHECK(engine->IsPortOpen());
     switch (code) {
         case TN_SAVE_REQUEST:
             RunRequestedTransfer(*engine, Save, &CMainFrame::OnSaveMemory, true);

@@ -161,14 +161,7 @@ TEST_F(FileTest, AfterATextSaveTheChoosersOfferTextFiles) {
     std::string path = (m_dir / "NOTES.txt").string();
     g_Globals.SerialPort->ArmTransfer(path, Save);
     ModalDriver user;
-    user.Then([](QWidget* modal) {
-        auto* dlg = qobject_cast<CTransferDlg*>(modal);
-        if (!dlg || !dlg->IsFinished()) {
-            return false;
-        }
-        dlg->done(0);
-        return true;
-    });
+    user.Then(ModalDriver::CloseFinishedTransfer());
     devsim::Script script;
     script.letter = 'O';
     harness.Device().Start(script);
@@ -334,14 +327,7 @@ TEST_F(FileTest, RecentFileActionsArmTheEngineForASaveOrARestore) {
 
     // The device asks to save: the recent file is used without a chooser.
     harness.Activate();
-    user.Then([](QWidget* modal) {
-        auto* dlg = qobject_cast<CTransferDlg*>(modal);
-        if (!dlg || !dlg->IsFinished()) {
-            return false;
-        }
-        dlg->done(0);
-        return true;
-    });
+    user.Then(ModalDriver::CloseFinishedTransfer());
     devsim::Script script;
     script.letter = 'S';
     harness.Device().Start(script);

@@ -17,6 +17,7 @@
 #include "app/ProfileStore.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
+#include "documents/TransferDlg.h"
 #include "frame/MainFrm.h"
 
 namespace orv::test {
@@ -170,6 +171,17 @@ ModalDriver::Step ModalDriver::CancelChooser(QString* title) {
             *title = dlg->windowTitle();
         }
         dlg->reject();
+        return true;
+    };
+}
+
+ModalDriver::Step ModalDriver::CloseFinishedTransfer() {
+    return [](QWidget* modal) {
+        auto* dlg = qobject_cast<CTransferDlg*>(modal);
+        if (!dlg || !dlg->IsFinished()) {
+            return false;
+        }
+        dlg->done(0);
         return true;
     };
 }

@@ -51,6 +51,8 @@ public:
     // A file chooser: chooses the files (one or several) and accepts, or cancels.
     static Step ChooseFiles(const QStringList& paths, QString* title = nullptr);
     static Step CancelChooser(QString* title = nullptr);
+    // The progress dialog: closes it once the transfer has ended.
+    static Step CloseFinishedTransfer();
 
 private:
     void Tick();

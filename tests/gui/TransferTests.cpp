@@ -348,22 +348,29 @@ protected:
         TransferTest::TearDown();
     }
 
+    // Restores MEM.ORV and answers the disk prompt with button.
+    std::optional<devsim::Outcome> Restore(AppHarness& harness, QMessageBox::StandardButton button,
+                                           QString* prompt, Seen* seen) {
+        g_Globals.SerialPort->ArmTransfer((m_dir / "MEM.ORV").string(), orv::Restore);
+        ModalDriver user;
+        user.Then(ModalDriver::Answer(button, prompt));
+        user.Then(FinishTransfer(seen));
+        devsim::Script script;
+        script.letter = 'L';
+        harness.Device().Start(script);
+        std::optional<devsim::Outcome> outcome = WaitForDevice(harness.Device());
+        EXPECT_TRUE(user.WaitDone());
+        return outcome;
+    }
+
     devsim::MemoryImage m_memory;
 };
 
 TEST_F(ContinuationTest, OkOnTheDiskPromptGoesOnWithTheNextFile) {
     AppHarness harness;
-    g_Globals.SerialPort->ArmTransfer((m_dir / "MEM.ORV").string(), Restore);
-    ModalDriver user;
     QString prompt;
     Seen seen;
-    user.Then(ModalDriver::Answer(QMessageBox::Ok, &prompt));
-    user.Then(FinishTransfer(&seen));
-    devsim::Script script;
-    script.letter = 'L';
-    harness.Device().Start(script);
-    std::optional<devsim::Outcome> outcome = WaitForDevice(harness.Device());
-    ASSERT_TRUE(user.WaitDone());
+    std::optional<devsim::Outcome> outcome = Restore(harness, QMessageBox::Ok, &prompt, &seen);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->kind, OutcomeKind::Completed) << devsim::Summary(*outcome);
     EXPECT_EQ(prompt.toStdString(), "Please insert the disk containing the continuation file:\n" +
@@ -374,16 +381,9 @@ TEST_F(ContinuationTest, OkOnTheDiskPromptGoesOnWithTheNextFile) {
 
 TEST_F(ContinuationTest, CancelOnTheDiskPromptEndsTheTransferAsCancelled) {
     AppHarness harness;
-    g_Globals.SerialPort->ArmTransfer((m_dir / "MEM.ORV").string(), Restore);
-    ModalDriver user;
+    QString prompt;
     Seen seen;
-    user.Then(ModalDriver::Answer(QMessageBox::Cancel));
-    user.Then(FinishTransfer(&seen));
-    devsim::Script script;
-    script.letter = 'L';
-    harness.Device().Start(script);
-    std::optional<devsim::Outcome> outcome = WaitForDevice(harness.Device());
-    ASSERT_TRUE(user.WaitDone());
+    std::optional<devsim::Outcome> outcome = Restore(harness, QMessageBox::Cancel, &prompt, &seen);
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->kind, OutcomeKind::Aborted) << devsim::Summary(*outcome);
     EXPECT_EQ(seen.status, "Memory transfer has been cancelled");
