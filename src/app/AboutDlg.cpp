@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/DialogUnits.h"
 #include "app/QtText.h"
 #include "core/StringTable.h"
 #include "frame/ToolbarIcons.h"
@@ -65,8 +66,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(AppIcon().pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);
     auto* name = new QLabel(LoadQString(IDS_APP_NAME), this);
-    QFont big = name->font();
-    big.setPointSizeF(big.pointSizeF() * 1.3);
+    QFont big = ScaledFont(name->font(), 1.3);
     big.setBold(true);
     name->setFont(big);
     auto* version = new QLabel(LoadQString(IDS_ABOUT_VERSION), this);

@@ -3,6 +3,7 @@
 // their proportions at any font size.
 #pragma once
 
+#include <QFont>
 #include <QFontMetrics>
 #include <QWidget>
 
@@ -13,6 +14,16 @@ inline int DluX(const QWidget* w, int units) {
 }
 inline int DluY(const QWidget* w, int units) {
     return units * QFontMetrics(w->font()).height() / 8;
+}
+
+// font made larger by factor, whether its size is given in points or pixels.
+inline QFont ScaledFont(QFont font, double factor) {
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * factor);
+    } else if (font.pixelSize() > 0) {
+        font.setPixelSize(static_cast<int>(font.pixelSize() * factor + 0.5));
+    }
+    return font;
 }
 
 }  // namespace orv

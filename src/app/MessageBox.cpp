@@ -47,7 +47,16 @@ QMessageBox::StandardButton ShowMessageBox(const QString& text, QMessageBox::Ico
     if (defaultButton != QMessageBox::NoButton) {
         box.setDefaultButton(defaultButton);
     }
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    // A question asked during a wait shows the ordinary pointer.
+    bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    if (waiting) {
+        QApplication::restoreOverrideCursor();
+    }
+    return answer;
 }
 
 }  // namespace orv

@@ -36,8 +36,7 @@ void CORVView::OnInitialUpdate() {
     g_Globals.CurrentViewId = kMainViewId;
     g_Globals.MainView = this;
     if (!m_bFontEnlarged) {
-        QFont font = m_instructions->font();
-        font.setPointSizeF(font.pointSizeF() * 1.3);
+        QFont font = ScaledFont(m_instructions->font(), 1.3);
         font.setBold(true);
         m_instructions->setFont(font);
         // Wide enough for the form's width, and tall enough for the longest

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "app/Beep.h"
+#include "app/DialogUnits.h"
 #include "app/MessageBox.h"
 #include "app/NotifyEvent.h"
 #include "app/ORVApp.h"
@@ -58,9 +59,7 @@ CTransferDlg::CTransferDlg(QWidget* parent) : QDialog(parent) {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     m_direction = MakeLabel(this, 1053);
-    QFont directionFont = m_direction->font();
-    directionFont.setPointSizeF(directionFont.pointSizeF() * 1.15);
-    m_direction->setFont(directionFont);
+    m_direction->setFont(ScaledFont(m_direction->font(), 1.15));
     m_file = MakeLabel(this, 1054);
     m_file->setWordWrap(true);
     m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
