@@ -21,7 +21,7 @@ CYesNoDlg::CYesNoDlg(const QString& question, QWidget* parent) : QDialog(parent)
     m_question = new QLabel(question, this);
     m_question->setObjectName(QStringLiteral("1070"));
     m_question->setWordWrap(true);
-    m_question->setMinimumWidth(320);
+    m_question->setMinimumWidth(440);
 
     auto* box = new QDialogButtonBox(Qt::Horizontal, this);
     m_yes = box->addButton(LoadQString(IDS_BUTTON_YES), QDialogButtonBox::YesRole);
