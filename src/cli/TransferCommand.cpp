@@ -38,19 +38,6 @@ void DrainFd(int fd) {
     }
 }
 
-TransferKind KindForRequest(int code) {
-    switch (code) {
-        case TN_RESTORE_REQUEST:
-            return Restore;
-        case TN_ICONS_REQUEST:
-            return ImportIcons;
-        case TN_SOUND_REQUEST:
-            return ImportSound;
-        default:
-            return Save;
-    }
-}
-
 // Bytes, rate and percentage on standard error: one line rewritten on a
 // terminal, an occasional line otherwise.
 class Progress {
@@ -291,7 +278,7 @@ bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
         case TN_ICONS_REQUEST:
         case TN_SOUND_REQUEST:
             m_requested = true;
-            if (port.IsArmed() && port.ArmedKind() == KindForRequest(note.code)) {
+            if (port.IsArmed() && port.ArmedKind() == RequestedKind(note.code)) {
                 port.SetNotificationTarget(&m_progressTag);
                 m_progress.Reset();
             } else {

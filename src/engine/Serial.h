@@ -18,6 +18,21 @@ namespace orv {
 enum TransferKind : int { Save = 0, Restore = 1, ImportIcons = 2, ImportSound = 3 };
 enum TransferFormat : int { Undetermined = 1, Records = 2, Text = 3, Unversioned = 4 };
 
+// The kind of transfer a request notification asks for (Save for TN_SAVE_REQUEST
+// and for codes that are no request).
+inline TransferKind RequestedKind(int code) {
+    switch (code) {
+        case TN_RESTORE_REQUEST:
+            return Restore;
+        case TN_ICONS_REQUEST:
+            return ImportIcons;
+        case TN_SOUND_REQUEST:
+            return ImportSound;
+        default:
+            return Save;
+    }
+}
+
 // Whether the file at path lies on a removable drive (continuation across
 // disks happens only there). Replaceable so that tests can declare a folder
 // removable; null restores the real test (sysfs "removable" of the block

@@ -25,19 +25,6 @@ int MsLeft(Clock::time_point deadline) {
     return ms > 0 ? static_cast<int>(ms) : 0;
 }
 
-TransferKind KindForRequest(int code) {
-    switch (code) {
-        case TN_RESTORE_REQUEST:
-            return Restore;
-        case TN_ICONS_REQUEST:
-            return ImportIcons;
-        case TN_SOUND_REQUEST:
-            return ImportSound;
-        default:
-            return Save;
-    }
-}
-
 }  // namespace
 
 NotifyTarget TestHost::MainTarget() {
@@ -90,7 +77,7 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
         case TN_RESTORE_REQUEST:
         case TN_ICONS_REQUEST:
         case TN_SOUND_REQUEST: {
-            TransferKind kind = KindForRequest(code);
+            TransferKind kind = RequestedKind(code);
             if (!port.IsArmed() || port.ArmedKind() != kind) {
                 if (fileForRequest.empty()) {
                     port.SetCancel();

@@ -180,7 +180,9 @@ TEST_F(SaveTest, RequestOfAnotherKindIsRefusedWithRetryByteAndCancelled) {
     port.ArmTransfer(path, Restore);
     EXPECT_EQ(Request('S'), std::string(1, kRetry));
     EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_CANCELLED);
-    port.ClosePort();
+    for (int i = 0; i < 100 && host.Messages().empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_EQ(ReadFileBytes(path), "V300\r\n");
     // With no progress display the text is shown as well.
     EXPECT_EQ(host.Messages(), std::vector<std::string>{LoadString(IDM_TRANSFER_CANCELLED)});
