@@ -22,6 +22,7 @@
 #include "documents/ORVView.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
+#include "frame/ToolbarIcons.h"
 
 namespace orv {
 namespace {
@@ -100,6 +101,7 @@ bool CORVApp::InitInstance() {
     LoadSettings();
 
     SetReporter(&m_reporter);
+    QApplication::setWindowIcon(AppIcon());
     m_host = std::make_unique<CGuiEngineHost>(
         [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
         [this](int n) { return PortMap(*m_profile).DevicePath(n); });

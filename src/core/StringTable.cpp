@@ -186,6 +186,7 @@ constexpr Entry kTable[] = {
     {40116, "CAP"},
     {40117, "NUM"},
     {40118, "SCRL"},
+    {40119, "Help on the current task\tF1"},
     {40120, "About ORV"},
     {40121, "Version 7.01"},
     {40122, "Backs up, restores and imports into speech-generating communication devices."},

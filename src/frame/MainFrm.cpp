@@ -148,7 +148,7 @@ void CMainFrame::BuildMenu() {
     connect(about, &QAction::triggered, &m_app, &CORVApp::OnAppAbout);
 
     // F1 and Shift+F1 are accelerators without menu items.
-    QAction* f1 = AddCommand(ID_HELP, QStringLiteral("F1\tF1"));
+    QAction* f1 = AddCommand(ID_HELP, LoadQString(IDS_MENU_HELP_TASK));
     QAction* whatsThis = AddCommand(ID_CONTEXT_HELP, LoadQString(IDS_MENU_WHATS_THIS));
     addAction(f1);
     addAction(whatsThis);
