@@ -161,7 +161,11 @@ void CORVDoc::OnDeleteFile() {
             ++deleted;
         }
     }
-    ShowStatusMessage(IDM_DELETED_COUNT, std::to_string(deleted));
+    if (files.size() == 1 && deleted == 1) {
+        ShowStatusMessage(IDM_DELETED_ONE, StdStr(QFileInfo(files[0]).fileName()));
+    } else {
+        ShowStatusMessage(IDM_DELETED_COUNT, std::to_string(deleted));
+    }
 }
 
 void CORVDoc::OnRenameFile() {

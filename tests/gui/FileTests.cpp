@@ -224,7 +224,7 @@ TEST_F(FileTest, DeletingOneFileAsksByNameAndNoDeletesNothing) {
     user.Then(ModalDriver::Answer(QMessageBox::Yes));
     harness.Frame().Action(ID_DELETE_FILE)->trigger();
     EXPECT_FALSE(fs::exists(m_dir / "a.orv"));
-    EXPECT_EQ(harness.Frame().StatusText(), "Deleted 1 files");
+    EXPECT_EQ(harness.Frame().StatusText(), "Deleted file 'a.orv'");
 }
 
 // Types the name into the rename dialog; OK is enabled only once there is one.
