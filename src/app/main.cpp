@@ -1,14 +1,15 @@
+// The desktop program.
 #include <QApplication>
-#include <QMainWindow>
 
-#include "core/Catalogue.h"
-#include "core/Globals.h"
+#include "app/ORVApp.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    orv::LoadModelNames();
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("ORV"));
-    window.show();
-    return app.exec();
+    QApplication qtApp(argc, argv);
+    orv::CORVApp app(QApplication::arguments().mid(1));
+    int code = 0;
+    if (app.InitInstance()) {
+        code = QApplication::exec();
+    }
+    int exitCode = app.ExitInstance();
+    return code != 0 ? code : exitCode;
 }

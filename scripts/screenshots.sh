@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Renders the main window and the progress dialog of a running transfer into
+# docs/screenshots/, under Qt's offscreen platform (no display needed), with a
+# simulated device on a pseudo-terminal and a throw-away profile: no real
+# serial port is opened and the user's settings are not touched.
+#
+#   scripts/screenshots.sh            (builds in build/; BUILD_DIR=... for another tree)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${BUILD_DIR:-build}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+fi
+cmake --build "$build" -j2 --target orv-screenshots
+QT_QPA_PLATFORM=offscreen "$build/bin/orv-screenshots" docs/screenshots

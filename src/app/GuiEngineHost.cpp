@@ -1,0 +1,92 @@
+#include "app/GuiEngineHost.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "app/NotifyEvent.h"
+#include "app/UiThread.h"
+#include "core/Globals.h"
+#include "core/Reporter.h"
+#include "engine/Serial.h"
+
+namespace orv {
+
+CGuiEngineHost::CGuiEngineHost(RecentFileSink addRecent, PortResolver resolvePort)
+    : m_addRecent(std::move(addRecent)), m_resolvePort(std::move(resolvePort)) {
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateForeground(); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { UpdateForeground(); });
+}
+
+void CGuiEngineHost::SetMainWindow(QWidget* window) {
+    if (m_mainWindow) {
+        m_mainWindow->removeEventFilter(this);
+    }
+    m_mainWindow = window;
+    m_mainTarget.store(window);
+    if (window) {
+        window->installEventFilter(this);
+    }
+    UpdateForeground();
+}
+
+bool CGuiEngineHost::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_mainWindow &&
+        (event->type() == QEvent::ActivationChange || event->type() == QEvent::Show ||
+         event->type() == QEvent::Hide)) {
+        UpdateForeground();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CGuiEngineHost::UpdateForeground() {
+    m_foreground.store(m_mainWindow && m_mainWindow->isVisible() &&
+                       m_mainWindow->isActiveWindow() &&
+                       QGuiApplication::applicationState() == Qt::ApplicationActive);
+}
+
+void CGuiEngineHost::PostNotification(NotifyTarget target, int code, long value) {
+    QObject* receiver = static_cast<QObject*>(target);
+    if (!receiver) {
+        receiver = m_mainTarget.load();
+    }
+    if (!receiver) {
+        // Nobody to show it to: release the worker rather than leave it waiting.
+        if (CORVSerialPort* engine = g_Globals.SerialPort) {
+            engine->SignalRequest();
+        }
+        return;
+    }
+    QCoreApplication::postEvent(receiver, new NotifyEvent(code, value));
+}
+
+NotifyTarget CGuiEngineHost::MainWindowTarget() {
+    return m_mainTarget.load();
+}
+
+bool CGuiEngineHost::IsMainWindowForeground() {
+    return m_foreground.load();
+}
+
+void CGuiEngineHost::ShowMessage(const std::string& text) {
+    CurrentReporter().ShowMessage(text, MessageIcon::None);
+}
+
+bool CGuiEngineHost::AskOkCancel(const std::string& text) {
+    return CurrentReporter().AskOkCancel(text, MessageIcon::Exclamation);
+}
+
+void CGuiEngineHost::AddToRecentFiles(const std::string& path) {
+    if (m_addRecent) {
+        RunOnUiThread([&] { m_addRecent(path); });
+    }
+}
+
+std::string CGuiEngineHost::DevicePathForPort(int commPort) {
+    std::string path;
+    if (m_resolvePort) {
+        RunOnUiThread([&] { path = m_resolvePort(commPort); });
+    }
+    return path;
+}
+
+}  // namespace orv

@@ -1,0 +1,27 @@
+// Messages of the desktop program: message boxes, the status bar, the main
+// form's instructions and the caption.
+#pragma once
+
+#include <QPointer>
+
+#include "core/Reporter.h"
+
+namespace orv {
+
+class CMainFrame;
+
+class CGuiReporter : public Reporter {
+public:
+    void SetFrame(CMainFrame* frame);
+
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
+    void ShowStatusText(const std::string& text) override;
+    void ShowInstructions(const std::string& text) override;
+    void SetMainTitle(const std::string& text) override;
+
+private:
+    QPointer<CMainFrame> m_frame;
+};
+
+}  // namespace orv

@@ -1,0 +1,25 @@
+// The program's message boxes: caption "ORV by Tarveline", owned by the window
+// the user is looking at.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include "core/Reporter.h"
+
+namespace orv {
+
+QMessageBox::Icon QtIcon(MessageIcon icon);
+
+// The window a message should belong to: the open modal dialog, else the active
+// window, else the main window.
+QWidget* MessageOwner();
+
+// Shows text and returns the button pressed.
+QMessageBox::StandardButton ShowMessageBox(
+    const QString& text, QMessageBox::Icon icon,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
+    const QString& caption = QString());
+
+}  // namespace orv

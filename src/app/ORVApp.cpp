@@ -1,0 +1,304 @@
+#include "app/ORVApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/AboutDlg.h"
+#include "app/CommandIds.h"
+#include "app/Help.h"
+#include "app/OptionsDlg.h"
+#include "app/PortList.h"
+#include "app/PortMap.h"
+#include "app/ProfileStore.h"
+#include "app/QtText.h"
+#include "core/Catalogue.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/Settings.h"
+#include "core/StringTable.h"
+#include "documents/ORVDoc.h"
+#include "documents/ORVView.h"
+#include "engine/Serial.h"
+#include "frame/MainFrm.h"
+#include "frame/ToolbarIcons.h"
+
+namespace orv {
+namespace {
+
+CORVApp* g_app = nullptr;
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+bool IsTimeoutOption(const QString& arg) {
+    return arg.size() <= 3 && arg.size() >= 2 &&
+           (arg[0] == QLatin1Char('/') || arg[0] == QLatin1Char('-')) &&
+           (arg[1] == QLatin1Char('D') || arg[1] == QLatin1Char('d'));
+}
+
+}  // namespace
+
+CORVApp::CORVApp(const QStringList& arguments, QObject* parent)
+    : QObject(parent), m_arguments(arguments) {
+    g_app = this;
+    g_Globals.SerialPort = nullptr;
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+}
+
+CORVApp::~CORVApp() {
+    // The engine must not outlive the windows it posts to.
+    if (g_Globals.SerialPort) {
+        ExitInstance();
+    }
+    SetReporter(nullptr);
+    m_frame.reset();
+    if (g_app == this) {
+        g_app = nullptr;
+    }
+}
+
+CORVApp* CORVApp::Instance() {
+    return g_app;
+}
+
+QString CORVApp::FileArgument() const {
+    for (const QString& arg : m_arguments) {
+        if (!arg.isEmpty() && !IsTimeoutOption(arg)) {
+            return arg;
+        }
+    }
+    return QString();
+}
+
+bool CORVApp::InitInstance() {
+    // 1-2. One copy per user: a later start hands its command line over.
+    if (m_serverName.isEmpty()) {
+        m_serverName = CSingleInstance::DefaultServerName();
+    }
+    m_instance = std::make_unique<CSingleInstance>(m_serverName);
+    if (m_instance->HandOver(m_arguments)) {
+        return false;
+    }
+    // Without the socket later starts cannot find this copy, but this one
+    // still serves the user.
+    m_bClassRegistered = m_instance->Listen();
+    connect(m_instance.get(), &CSingleInstance::SecondStart, this, &CORVApp::OnSecondStart);
+
+    // 4-8. Model names, profile, recent files, settings.
+    LoadModelNames();
+    m_profile = OpenUserProfile();
+    m_recentFiles.Load(*m_profile);
+    g_Globals.LastFilePath = StdStr(m_recentFiles.Entry(0));
+    LoadSettings();
+
+    SetReporter(&m_reporter);
+    QApplication::setWindowIcon(AppIcon());
+    m_host = std::make_unique<CGuiEngineHost>(
+        [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
+        [this](int n) { return PortMap(*m_profile).DevicePath(n); });
+
+    // 9-11. Document, main frame and main form; a file on the command line.
+    m_doc = std::make_unique<CORVDoc>(m_recentFiles);
+    m_frame = std::make_unique<CMainFrame>(*this);
+    m_doc->SetFrame(m_frame.get());
+    m_reporter.SetFrame(m_frame.get());
+    if (!m_frame->OnCreate()) {
+        return false;
+    }
+    m_view = new CORVView(m_frame->Views());
+    m_frame->Views()->addWidget(m_view);
+    m_view->OnInitialUpdate();
+    m_frame->SetActiveView(m_view);
+    m_host->SetMainWindow(m_frame.get());
+    QString file = FileArgument();
+    if (!file.isEmpty() && !m_doc->OnOpenDocument(file)) {
+        return false;
+    }
+    m_frame->show();
+    m_frame->activateWindow();
+    UpdateCommandUI();
+
+    // 12. The serial time-out of the command line.
+    g_nSerialTimeout = SerialTimeoutFromCommandLine(StdStr(m_arguments.join(QLatin1Char(' '))));
+
+    // On the first start no device has a COM number yet: number the ones
+    // found, so that a single adapter is COM1 and works at once.
+    if (!HasPortMap(*m_profile)) {
+        std::vector<unsigned> numbers;
+        std::vector<QString> descriptions;
+        EnumeratePorts(*m_profile, numbers, descriptions);
+    }
+
+    // 13-14. The engine and the port; a port that cannot be opened has been
+    // reported, and Port settings tries again.
+    g_Globals.SerialPort = new CORVSerialPort(*m_host);
+    g_Globals.SerialPort->SetNotificationTarget(static_cast<QObject*>(m_frame.get()));
+    g_Globals.SerialPort->OpenPort();
+
+    // 15-16. Caption and instructions.
+    g_Globals.MainTitle = g_Globals.BuildMainTitle();
+    SetMainTitle(g_Globals.MainTitle);
+    ShowInstructions(InstructionsId(g_Globals.ModelIndex));
+    return true;
+}
+
+int CORVApp::ExitInstance() {
+    if (m_bSettingsLoaded) {
+        SaveSettings();
+        m_recentFiles.Save(*m_profile);
+        m_profile->sync();
+    }
+    if (CORVSerialPort* engine = g_Globals.SerialPort) {
+        g_Globals.SerialPort = nullptr;
+        // Closing waits for the worker, which may be showing a message
+        // through this thread: delete while the windows still exist.
+        delete engine;
+    }
+    if (m_bClassRegistered) {
+        m_instance->Close();
+        m_bClassRegistered = false;
+    }
+    return 0;
+}
+
+void CORVApp::LoadSettings() {
+    QSettingsProfileStore store(*m_profile);
+    orv::LoadSettings(store, g_Globals);
+    m_bSettingsLoaded = true;
+}
+
+void CORVApp::SaveSettings() {
+    QSettingsProfileStore store(*m_profile);
+    orv::SaveSettings(store, g_Globals);
+}
+
+void CORVApp::AddToRecentFileList(const QString& path) {
+    m_recentFiles.Add(path);
+    if (m_frame) {
+        m_frame->RebuildRecentFileMenu();
+    }
+    UpdateCommandUI();
+}
+
+void CORVApp::OnSelectDevice(int commandId) {
+    if (g_Globals.CurrentViewId == kKeyboardViewId) {
+        ORV_INTERNAL_ERROR();
+    }
+    WaitCursor wait;
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    if (!IsModelId(static_cast<uint32_t>(commandId))) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    if (engine->IsPortOpen()) {
+        engine->ClosePort();
+    }
+    g_Globals.SelectModel(ModelIndexOf(static_cast<uint32_t>(commandId)));
+    g_Globals.MainTitle = g_Globals.BuildMainTitle();
+    SetMainTitle(g_Globals.MainTitle);
+    ShowInstructions(InstructionsId(g_Globals.ModelIndex));
+    // The new model may have another default rate.
+    engine->OpenPort();
+    m_frame->ShowOverlayButton(g_Globals.ModelId == kModelPelliro);
+    m_frame->ShowImportIconsButton(SupportsIconImport(g_Globals.ModelId));
+    m_frame->EnableTransferButtons(true);
+    UpdateCommandUI();
+}
+
+void CORVApp::OnPortSettings() {
+    int oldPort = g_Globals.CommPort;
+    int oldBaud = g_Globals.BaudIndex;
+    std::string oldPath = PortMap(*m_profile).DevicePath(oldPort);
+    {
+        COptionsDlg dlg(*m_profile, m_frame.get());
+        dlg.exec();
+    }
+    WaitCursor wait;
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    if (!engine->IsPortOpen()) {
+        // Also after Cancel: the port that could not be opened is tried again.
+        engine->OpenPort();
+    } else if (g_Globals.CommPort != oldPort || g_Globals.BaudIndex != oldBaud ||
+               PortMap(*m_profile).DevicePath(g_Globals.CommPort) != oldPath) {
+        if (!ORV_CHECK(!engine->IsTransferring())) {
+            return;
+        }
+        engine->ClosePort();
+        engine->OpenPort();
+    }
+}
+
+void CORVApp::OnAppAbout() {
+    CAboutDlg dlg(m_frame.get());
+    dlg.exec();
+}
+
+void CORVApp::OnHelpTopics() {
+    OpenHelp();
+}
+
+void CORVApp::UpdateCommandUI() {
+    if (!m_frame) {
+        return;
+    }
+    for (int id = ID_DEVICE_FIRST; id <= ID_DEVICE_LAST; ++id) {
+        if (QAction* item = m_frame->Action(id)) {
+            item->setEnabled(g_Globals.CurrentViewId != kKeyboardViewId);
+            item->setChecked(static_cast<uint32_t>(id) == g_Globals.ModelId);
+        }
+    }
+    if (QAction* overlay = m_frame->Action(ID_EDIT_OVERLAY)) {
+        overlay->setEnabled(g_Globals.ModelId == kModelPelliro);
+    }
+    if (QAction* icons = m_frame->Action(ID_IMPORT_ICONS)) {
+        icons->setEnabled(SupportsIconImport(g_Globals.ModelId));
+    }
+    // Save and Restore have handlers and so stay enabled in every case.
+    for (int id : {ID_SAVE_MEMORY, ID_RESTORE_MEMORY}) {
+        if (QAction* item = m_frame->Action(id)) {
+            item->setEnabled(true);
+        }
+    }
+}
+
+void CORVApp::OnSecondStart(const QString& workingFolder, const QStringList& arguments) {
+    if (!m_frame) {
+        return;
+    }
+    if (m_frame->isMinimized()) {
+        m_frame->showNormal();
+    }
+    // The window the user last worked in: an open dialog, else the frame.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front) {
+        front = m_frame.get();
+    }
+    front->raise();
+    front->activateWindow();
+
+    for (const QString& arg : arguments) {
+        if (!arg.isEmpty() && !IsTimeoutOption(arg)) {
+            m_doc->OnOpenDocument(QDir(workingFolder).absoluteFilePath(arg));
+            break;
+        }
+    }
+}
+
+}  // namespace orv

@@ -1,0 +1,80 @@
+// The application: start-up and exit, the settings, the engine, and the
+// commands of the Options and Help menus.
+#pragma once
+
+#include <QObject>
+#include <QSettings>
+#include <QStringList>
+#include <memory>
+
+#include "app/GuiEngineHost.h"
+#include "app/GuiReporter.h"
+#include "app/RecentFileList.h"
+#include "app/SingleInstance.h"
+
+namespace orv {
+
+class CMainFrame;
+class CORVDoc;
+class CORVView;
+
+class CORVApp : public QObject {
+    Q_OBJECT
+public:
+    // arguments: the command line without the program name.
+    explicit CORVApp(const QStringList& arguments, QObject* parent = nullptr);
+    ~CORVApp() override;
+
+    // The one application object while it exists.
+    static CORVApp* Instance();
+
+    // Start-up. False when the program is to end: another copy runs and has
+    // taken over, or the file named on the command line cannot be read.
+    bool InitInstance();
+    // Exit: writes the settings and the recent files, closes the engine.
+    int ExitInstance();
+
+    void LoadSettings();
+    void SaveSettings();
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    CORVDoc& Document() const { return *m_doc; }
+    CORVView* MainView() const { return m_view; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
+    QSettings& Profile() const { return *m_profile; }
+    CGuiEngineHost& Host() const { return *m_host; }
+
+    void AddToRecentFileList(const QString& path);
+
+    // Where later starts find this copy; tests give each profile its own.
+    void SetServerName(const QString& name) { m_serverName = name; }
+
+public slots:
+    void OnSelectDevice(int commandId);
+    void OnPortSettings();
+    void OnAppAbout();
+    void OnHelpTopics();
+    // Enables and checks the commands by the current model and view.
+    void UpdateCommandUI();
+
+private:
+    // The file name of the command line: the first argument that is not the
+    // time-out option.
+    QString FileArgument() const;
+    void OnSecondStart(const QString& workingFolder, const QStringList& arguments);
+
+    QStringList m_arguments;
+    QString m_serverName;
+    bool m_bClassRegistered = false;
+    bool m_bSettingsLoaded = false;
+    std::unique_ptr<QSettings> m_profile;
+    CRecentFileList m_recentFiles;
+    CGuiReporter m_reporter;
+    std::unique_ptr<CGuiEngineHost> m_host;
+    std::unique_ptr<CSingleInstance> m_instance;
+    std::unique_ptr<CORVDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+    CORVView* m_view = nullptr;  // owned by the frame
+};
+
+}  // namespace orv

@@ -1,0 +1,229 @@
+#include "documents/ORVDoc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/CommandIds.h"
+#include "app/MessageBox.h"
+#include "app/QtText.h"
+#include "app/RecentFileList.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/Messages.h"
+#include "core/StringTable.h"
+#include "documents/FileActions.h"
+#include "documents/NewNameDlg.h"
+#include "documents/ORVFileDlg.h"
+#include "documents/ORVView.h"
+#include "documents/OpenActionDlg.h"
+#include "engine/Serial.h"
+#include "frame/MainFrm.h"
+
+namespace orv {
+
+CORVDoc::CORVDoc(CRecentFileList& recentFiles) : m_recentFiles(recentFiles) {}
+
+CORVDoc::~CORVDoc() = default;
+
+void CORVDoc::DeleteContents() {
+    if (m_overlay) {
+        m_overlay->DeleteContents();
+    }
+}
+
+void CORVDoc::SetPathName(const QString& path) {
+    m_strPathName = QFileInfo(path).absoluteFilePath();
+    m_recentFiles.Add(m_strPathName);
+    if (m_frame) {
+        m_frame->RebuildRecentFileMenu();
+    }
+}
+
+bool CORVDoc::OnOpenDocument(const QString& path) {
+    std::string name = StdStr(path);
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    int err = fd < 0 ? errno : 0;
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        err = EISDIR;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (err != 0) {
+        ReportFileError(FileError::FromErrno(err, name));
+        return false;
+    }
+    DeleteContents();
+    SetModifiedFlag(false);
+    SetPathName(path);
+    return true;
+}
+
+void CORVDoc::SwitchView(int viewId) {
+    if (!m_frame) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    QWidget* shown = m_frame->ActiveView();
+    QWidget* next = nullptr;
+    if (viewId == kKeyboardViewId) {
+        ORV_CHECK(shown == g_Globals.MainView);
+        if (!m_keyboardView) {
+            if (!m_overlay) {
+                ORV_INTERNAL_ERROR();
+                return;
+            }
+            if (auto* main = qobject_cast<CORVView*>(shown)) {
+                g_Globals.MainView = main;
+            }
+            m_keyboardView = m_overlay->CreateView(m_frame->Views());
+        }
+        next = m_keyboardView;
+    } else {
+        ORV_CHECK(shown == m_keyboardView && g_Globals.MainView);
+        if (!g_Globals.MainView) {
+            return;
+        }
+        // Unsaved edits are dropped without a question.
+        SetModifiedFlag(false);
+        next = g_Globals.MainView;
+    }
+    m_frame->SetActiveView(next);
+    g_Globals.CurrentViewId = viewId;
+    if (next == g_Globals.MainView) {
+        g_Globals.MainView->OnActivateView();
+    }
+}
+
+bool CORVDoc::OpenOverlay(const QString& path) {
+    if (!m_overlay) {
+        ORV_INTERNAL_ERROR();
+        return false;
+    }
+    if (!m_overlay->ReadOverlay(path)) {
+        return false;
+    }
+    if (g_Globals.CurrentViewId != kKeyboardViewId) {
+        SwitchView(kKeyboardViewId);
+    }
+    if (!ORV_CHECK(m_keyboardView)) {
+        return false;
+    }
+    m_overlay->LoadView();
+    return true;
+}
+
+void CORVDoc::OnEditKeyboardOverlay() {
+    if (g_Globals.CurrentViewId == kKeyboardViewId && IsModified()) {
+        if (!m_overlay || !m_overlay->SaveModified()) {
+            return;
+        }
+    }
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
+    if (dlg.RunForCommand(ID_EDIT_OVERLAY) != 1) {
+        return;
+    }
+    OpenOverlay(dlg.PathName());
+}
+
+void CORVDoc::OnDeleteFile() {
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
+    if (dlg.RunForCommand(ID_DELETE_FILE) != 1) {
+        return;
+    }
+    const QStringList files = dlg.PathNames();
+    if (files.isEmpty()) {
+        ORV_INTERNAL_ERROR();
+    }
+    QString caption;
+    QString question;
+    if (files.size() == 1) {
+        caption = LoadQString(IDS_CONFIRM_DELETE);
+        question = FormatQString(IDM_DELETE_ONE, QFileInfo(files[0]).fileName());
+    } else {
+        caption = LoadQString(IDS_CONFIRM_MULTI_DELETE);
+        question = FormatQString(IDM_DELETE_MANY, QString::number(files.size()));
+    }
+    if (ShowMessageBox(question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                       QMessageBox::Yes, caption) != QMessageBox::Yes) {
+        return;
+    }
+    unsigned deleted = 0;
+    for (const QString& file : files) {
+        if (std::optional<FileError> error = RemoveFile(StdStr(file))) {
+            ReportFileError(*error);
+        } else {
+            ++deleted;
+        }
+    }
+    if (files.size() == 1 && deleted == 1) {
+        ShowStatusMessage(IDM_DELETED_ONE, StdStr(QFileInfo(files[0]).fileName()));
+    } else {
+        ShowStatusMessage(IDM_DELETED_COUNT, std::to_string(deleted));
+    }
+}
+
+void CORVDoc::OnRenameFile() {
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
+    if (dlg.RunForCommand(ID_RENAME_FILE) != 1) {
+        return;
+    }
+    QString from = dlg.PathName();
+    CNewNameDlg nameDlg(m_frame);
+    if (nameDlg.exec() != QDialog::Accepted) {
+        return;
+    }
+    QString newName = nameDlg.NewName();
+    // A name without a folder stays in the chosen file's folder.
+    QString to = QDir(QFileInfo(from).absolutePath()).filePath(newName);
+    if (std::optional<FileError> error = RenameFile(StdStr(from), StdStr(to))) {
+        ReportFileError(*error);
+        ShowStatusMessage(IDM_RENAME_FAILED);
+        return;
+    }
+    ShowStatusText(FormatString(IDM_RENAMED, StdStr(QFileInfo(from).fileName()), StdStr(newName)));
+}
+
+bool CORVDoc::OnOpenRecentFile(int commandId) {
+    int index = commandId - ID_FILE_MRU_FIRST;
+    if (index < 0 || index >= m_recentFiles.Size()) {
+        ORV_INTERNAL_ERROR();
+        return false;
+    }
+    QString path = m_recentFiles.Entry(index);
+    if (path.isEmpty()) {
+        ORV_INTERNAL_ERROR();
+        return false;
+    }
+    COpenActionDlg dlg(path, m_frame);
+    if (dlg.exec() != QDialog::Accepted) {
+        return false;
+    }
+    ORV_CHECK(m_frame);
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    switch (dlg.ChosenAction()) {
+        case IDC_ACTION_SAVE:
+        case IDC_ACTION_RESTORE:
+            if (!engine) {
+                ORV_INTERNAL_ERROR();
+                break;
+            }
+            engine->ArmTransfer(StdStr(path),
+                                dlg.ChosenAction() == IDC_ACTION_SAVE ? Save : Restore);
+            break;
+        case IDC_ACTION_OVERLAY:
+            OpenOverlay(path);
+            break;
+        default:
+            ORV_INTERNAL_ERROR();
+            break;
+    }
+    return true;
+}
+
+}  // namespace orv

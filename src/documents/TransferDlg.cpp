@@ -1,0 +1,272 @@
+#include "documents/TransferDlg.h"
+
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QVBoxLayout>
+
+#include "app/Beep.h"
+#include "app/DialogUnits.h"
+#include "app/MessageBox.h"
+#include "app/NotifyEvent.h"
+#include "app/ORVApp.h"
+#include "app/QtText.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/StringTable.h"
+#include "documents/YesNoDlg.h"
+#include "engine/Serial.h"
+#include "frame/MainFrm.h"
+
+namespace orv {
+namespace {
+
+constexpr int kRateIntervalMs = 500;
+constexpr int kEndBeeps = 6;
+constexpr int kEndBeepIntervalMs = 100;
+
+CTransferDlg::TickSource& Ticks() {
+    static CTransferDlg::TickSource source;
+    return source;
+}
+
+uint32_t Now() {
+    if (Ticks()) {
+        return Ticks()();
+    }
+    static QElapsedTimer clock;
+    if (!clock.isValid()) {
+        clock.start();
+    }
+    return static_cast<uint32_t>(clock.elapsed());
+}
+
+QLabel* MakeLabel(QWidget* parent, int id, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::number(id));
+    label->setAlignment(align);
+    return label;
+}
+
+}  // namespace
+
+void CTransferDlg::SetTickSource(TickSource source) {
+    Ticks() = std::move(source);
+}
+
+CTransferDlg::CTransferDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("141"));
+    setWindowTitle(LoadQString(IDS_TRANSFER_CAPTION));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    m_direction = MakeLabel(this, 1053);
+    m_direction->setFont(ScaledFont(m_direction->font(), 1.15));
+    m_file = MakeLabel(this, 1054);
+    m_file->setWordWrap(true);
+    m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_bytes = MakeLabel(this, 1055, Qt::AlignRight | Qt::AlignVCenter);
+    m_rate = MakeLabel(this, 1057, Qt::AlignRight | Qt::AlignVCenter);
+    m_status = MakeLabel(this, 1056, Qt::AlignCenter);
+    m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_status->setWordWrap(true);
+    m_status->setMargin(8);
+    m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 4 + 16);
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("1005"));
+    m_button = new QPushButton(LoadQString(IDS_BUTTON_CANCEL), this);
+    m_button->setObjectName(QStringLiteral("2"));
+    m_button->setDefault(true);
+    connect(m_button, &QPushButton::clicked, this, &CTransferDlg::OnCancel);
+
+    auto* counts = new QGridLayout;
+    counts->addWidget(new QLabel(LoadQString(IDS_TRANSFER_BYTES_LABEL), this), 0, 0);
+    counts->addWidget(m_bytes, 0, 1);
+    auto* rateLabel = new QLabel(LoadQString(IDS_TRANSFER_RATE_LABEL), this);
+    rateLabel->setObjectName(QStringLiteral("1071"));
+    counts->addWidget(rateLabel, 1, 0);
+    counts->addWidget(m_rate, 1, 1);
+    counts->setColumnMinimumWidth(
+        1, m_bytes->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
+    counts->setColumnStretch(2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_button);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
+    layout->setContentsMargins(18, 16, 18, 16);
+    layout->addWidget(m_direction);
+    layout->addWidget(m_file);
+    layout->addLayout(counts);
+    layout->addWidget(m_status);
+    layout->addWidget(m_bar);
+    layout->addLayout(buttons);
+    setMinimumWidth(460);
+}
+
+CTransferDlg::~CTransferDlg() {
+    HandBackTarget();
+}
+
+int CTransferDlg::Run(bool mode) {
+    m_bMode = mode;
+    m_bFinished = false;
+    OnInitDialog();
+    return exec();
+}
+
+void CTransferDlg::OnInitDialog() {
+    QFont bold = m_status->font();
+    bold.setBold(true);
+    m_status->setFont(bold);
+    m_status->setText(LoadQString(IDM_TRANSFER_IN_PROGRESS));
+
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    QString model = QStr(g_Globals.ModelName);
+    QString disk = LoadQString(IDS_DISK);
+    m_direction->setText(m_bMode ? FormatQString(IDM_TRANSFER_DIRECTION, model, disk)
+                                 : FormatQString(IDM_TRANSFER_DIRECTION, disk, model));
+    m_bar->hide();
+    m_nBytesTransferred = m_nProgressBytes = m_nTotal = 0;
+    m_bytes->setText(QStringLiteral("0"));
+    m_nBytesAtLastRate = 0;
+    m_nTickAtLastRate = Now();
+    m_rate->setText(QStringLiteral("0"));
+
+    if (!engine) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    ShowFileName(*engine);
+    engine->SetNotificationTarget(static_cast<QObject*>(this));
+    engine->SignalRequest();
+}
+
+void CTransferDlg::ShowFileName(CORVSerialPort& engine) {
+    m_file->setText(QStr(engine.ArmedKind() == ImportSound ? engine.SoundSourcePath()
+                                                           : engine.CurrentFileName()));
+}
+
+void CTransferDlg::customEvent(QEvent* event) {
+    if (event->type() == NotifyEvent::kType) {
+        auto* n = static_cast<NotifyEvent*>(event);
+        OnTransferNotify(n->Code(), n->Value());
+        return;
+    }
+    QDialog::customEvent(event);
+}
+
+void CTransferDlg::AskDisk(CORVSerialPort& engine, const QString& text) {
+    if (ShowMessageBox(text, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
+                       QMessageBox::Ok) != QMessageBox::Ok) {
+        engine.SetCancel();
+    }
+}
+
+void CTransferDlg::OnTransferNotify(int code, long value) {
+    CORVSerialPort* engine = EngineForNotification(code);
+    if (!engine) {
+        return;  // without an engine no notification can be waiting
+    }
+    switch (code) {
+        case TN_SET_TOTAL:
+            m_nProgressBytes = 0;
+            m_nTotal = value;
+            m_bar->show();
+            m_bar->setRange(0, 100);
+            m_bar->setValue(0);
+            break;
+        case TN_ADD_BYTES: {
+            uint32_t now = Now();
+            long long n = value & 0xFFFF;
+            m_nProgressBytes += n;
+            m_nBytesTransferred += n;
+            m_bytes->setText(QString::number(m_nBytesTransferred));
+            if (m_nTotal != 0) {
+                m_bar->setValue(static_cast<int>(m_nProgressBytes * 100 / m_nTotal));
+            }
+            uint32_t elapsed = now - m_nTickAtLastRate;
+            if (elapsed > kRateIntervalMs) {
+                double rate = static_cast<double>(m_nBytesTransferred - m_nBytesAtLastRate) *
+                              1000.0 / elapsed / 1024.0;
+                m_rate->setText(QString::asprintf("%.2f", rate));
+                m_nTickAtLastRate = now;
+                m_nBytesAtLastRate = m_nBytesTransferred;
+            }
+            break;
+        }
+        case TN_DISK_FULL:
+            AskDisk(*engine, LoadQString(IDM_DISK_FULL));
+            ShowFileName(*engine);
+            break;
+        case TN_CANNOT_CONTINUE:
+            AskDisk(*engine, LoadQString(IDM_CANNOT_CONTINUE) + QStr(engine->FileErrorText()));
+            break;
+        case TN_INSERT_CONTINUATION:
+            AskDisk(*engine,
+                    FormatQString(IDM_INSERT_CONTINUATION, QStr(engine->CurrentFileName())));
+            ShowFileName(*engine);
+            break;
+        case TN_REINSERT_FIRST:
+            AskDisk(*engine, LoadQString(IDM_REINSERT_FIRST));
+            ShowFileName(*engine);
+            break;
+        case TN_FINISHED:
+            m_status->setText(LoadQString(static_cast<int>(value & 0xFFFF)));
+            m_button->setText(LoadQString(IDS_BUTTON_OK));
+            ShowFileName(*engine);
+            BeepTimes(kEndBeeps, kEndBeepIntervalMs);
+            m_bFinished = true;
+            // The worker stays blocked until the frame releases it after the
+            // dialog has closed.
+            return;
+        default:
+            ORV_INTERNAL_ERROR();
+            break;
+    }
+    engine->SignalRequest();
+}
+
+void CTransferDlg::OnCancel() {
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine) {
+        ORV_INTERNAL_ERROR();
+    }
+    if (m_bFinished || !engine) {
+        done(0);
+        return;
+    }
+    QString question =
+        m_bMode ? FormatQString(IDM_CANCEL_SAVE_QUESTION, QStr(engine->CurrentFileName()))
+                : FormatQString(IDM_CANCEL_RESTORE_QUESTION, QStr(g_Globals.ModelName));
+    CYesNoDlg ask(question, this);
+    int answer = ask.exec();
+    // The transfer may have ended while the question was open.
+    if (answer == CYesNoDlg::IDYES && !m_bFinished) {
+        engine->SetCancel();
+    }
+}
+
+void CTransferDlg::reject() {
+    OnCancel();
+}
+
+void CTransferDlg::HandBackTarget() {
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (engine && engine->NotificationTarget() == static_cast<QObject*>(this)) {
+        CORVApp* app = CORVApp::Instance();
+        QObject* main = app && app->MainFrame() ? static_cast<QObject*>(app->MainFrame()) : nullptr;
+        engine->SetNotificationTarget(main);
+    }
+}
+
+void CTransferDlg::done(int result) {
+    if (!g_Globals.SerialPort) {
+        ORV_INTERNAL_ERROR();
+    }
+    HandBackTarget();
+    QDialog::done(result);
+}
+
+}  // namespace orv

@@ -1,0 +1,66 @@
+// The progress dialog of a running transfer. While it is open it receives the
+// engine's notifications: bytes, totals, disk prompts and the outcome.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cstdint>
+#include <functional>
+
+namespace orv {
+
+class CORVSerialPort;
+
+class CTransferDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Milliseconds of a steady clock, wrapping at 2^32 like a tick counter.
+    using TickSource = std::function<uint32_t()>;
+    // Replaces the clock of the rate display; null restores the steady clock.
+    static void SetTickSource(TickSource source);
+
+    explicit CTransferDlg(QWidget* parent = nullptr);
+    ~CTransferDlg() override;
+
+    // mode: true for a memory save (device to disk). Runs the dialog modally.
+    int Run(bool mode);
+
+    void OnTransferNotify(int code, long value);
+    void OnCancel();
+
+    bool IsFinished() const { return m_bFinished; }
+    bool IsSaveMode() const { return m_bMode; }
+
+    void reject() override;  // the Cancel button and Escape
+    void done(int result) override;
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void HandBackTarget();
+    void ShowFileName(CORVSerialPort& engine);
+    // A disk prompt with OK and Cancel; Cancel asks the engine to give up.
+    void AskDisk(CORVSerialPort& engine, const QString& text);
+
+    bool m_bMode = false;
+    bool m_bFinished = false;
+    long long m_nTotal = 0;
+    long long m_nProgressBytes = 0;
+    long long m_nBytesTransferred = 0;
+    long long m_nBytesAtLastRate = 0;
+    uint32_t m_nTickAtLastRate = 0;
+
+    QLabel* m_direction;    // 1053
+    QLabel* m_file;         // 1054
+    QLabel* m_bytes;        // 1055
+    QLabel* m_rate;         // 1057
+    QLabel* m_status;       // 1056
+    QProgressBar* m_bar;    // 1005
+    QPushButton* m_button;  // 2
+};
+
+}  // namespace orv

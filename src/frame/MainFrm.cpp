@@ -1,0 +1,396 @@
+#include "frame/MainFrm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QWhatsThis>
+#include <QWidgetAction>
+
+#include "app/CommandIds.h"
+#include "app/NotifyEvent.h"
+#include "app/ORVApp.h"
+#include "app/QtText.h"
+#include "app/RecentFileList.h"
+#include "core/Catalogue.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/StringTable.h"
+#include "documents/ORVDoc.h"
+#include "documents/ORVFileDlg.h"
+#include "documents/TransferDlg.h"
+#include "frame/ToolbarIcons.h"
+
+namespace orv {
+namespace {
+
+constexpr QSize kToolbarButtonSize(122, 72);
+
+// Whether a keyboard lock is on, from the keyboard LEDs the kernel exposes.
+// Without such an LED (no keyboard, no access) the indicator stays blank.
+bool IsLockOn(const char* ledSuffix) {
+    QDir leds(QStringLiteral("/sys/class/leds"));
+    const QStringList names =
+        leds.entryList({QStringLiteral("*::") + QLatin1String(ledSuffix)}, QDir::AllEntries);
+    for (const QString& name : names) {
+        QFile f(leds.filePath(name) + QStringLiteral("/brightness"));
+        if (f.open(QIODevice::ReadOnly) && f.readAll().trimmed() != "0") {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CORVApp& app) : m_app(app), m_views(new QStackedWidget(this)) {
+    setObjectName(QStringLiteral("MainFrame"));
+    // A fixed-size window with no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(AppIcon());
+    setCentralWidget(m_views);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::OnCreate() {
+    BuildMenu();
+    if (!BuildToolbar()) {
+        return false;
+    }
+    ShowOverlayButton(g_Globals.ModelId == kModelPelliro);
+    ShowImportIconsButton(SupportsIconImport(g_Globals.ModelId));
+    return BuildStatusBar();
+}
+
+QAction* CMainFrame::AddCommand(int commandId, const QString& menuText) {
+    auto* action = new QAction(MenuLabel(menuText), this);
+    action->setObjectName(QString::number(commandId));
+    action->setShortcut(MenuShortcut(menuText));
+    action->setStatusTip(PromptStatus(commandId));
+    action->setToolTip(PromptTip(commandId));
+    action->setWhatsThis(PromptStatus(commandId));
+    action->setIconVisibleInMenu(false);
+    m_actions.insert(commandId, action);
+    // Commands change what may be chosen next; bring the menu and toolbar up to date.
+    connect(action, &QAction::triggered, &m_app, &CORVApp::UpdateCommandUI, Qt::QueuedConnection);
+    return action;
+}
+
+QAction* CMainFrame::Action(int commandId) const {
+    return m_actions.value(commandId, nullptr);
+}
+
+QToolButton* CMainFrame::ToolbarButton(int commandId) const {
+    return m_buttons.value(commandId, nullptr);
+}
+
+bool CMainFrame::IsToolbarButtonShown(int commandId) const {
+    QAction* slot = m_buttonSlots.value(commandId, nullptr);
+    return slot && slot->isVisible();
+}
+
+void CMainFrame::BuildMenu() {
+    CORVDoc& doc = m_app.Document();
+
+    m_fileMenu = menuBar()->addMenu(LoadQString(IDS_MENU_FILE));
+    m_fileMenu->setObjectName(QStringLiteral("FileMenu"));
+    QAction* restore = AddCommand(ID_RESTORE_MEMORY, LoadQString(IDS_MENU_RESTORE));
+    QAction* save = AddCommand(ID_SAVE_MEMORY, LoadQString(IDS_MENU_SAVE));
+    QAction* overlay = AddCommand(ID_EDIT_OVERLAY, LoadQString(IDS_MENU_EDIT_OVERLAY));
+    QAction* icons = AddCommand(ID_IMPORT_ICONS, LoadQString(IDS_MENU_IMPORT_ICONS));
+    QAction* del = AddCommand(ID_DELETE_FILE, LoadQString(IDS_MENU_DELETE));
+    QAction* rename = AddCommand(ID_RENAME_FILE, LoadQString(IDS_MENU_RENAME));
+    QAction* exit = AddCommand(ID_APP_EXIT, LoadQString(IDS_MENU_EXIT));
+    m_fileMenu->addActions({restore, save, overlay, icons, del, rename});
+    m_fileMenu->addSeparator();
+    m_recentSeparator = m_fileMenu->addSeparator();
+    m_fileMenu->addAction(exit);
+    RebuildRecentFileMenu();
+
+    connect(restore, &QAction::triggered, this, [this] { OnRestoreMemory(); });
+    connect(save, &QAction::triggered, this, [this] { OnSaveMemory(); });
+    connect(overlay, &QAction::triggered, &doc, [&doc] { doc.OnEditKeyboardOverlay(); });
+    connect(icons, &QAction::triggered, this, [this] { OnImportIcons(); });
+    connect(del, &QAction::triggered, &doc, [&doc] { doc.OnDeleteFile(); });
+    connect(rename, &QAction::triggered, &doc, [&doc] { doc.OnRenameFile(); });
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* options = menuBar()->addMenu(LoadQString(IDS_MENU_OPTIONS));
+    QMenu* device = options->addMenu(LoadQString(IDS_MENU_DEVICE));
+    for (int i = 0; i < kModelCount; ++i) {
+        int id = static_cast<int>(ModelIdOf(i));
+        // Every model name starts with a different letter: that is its mnemonic.
+        QAction* item = AddCommand(id, QStringLiteral("&") + QString::fromLatin1(kModelNames[i]));
+        item->setCheckable(true);
+        device->addAction(item);
+        connect(item, &QAction::triggered, &m_app, [this, id] { m_app.OnSelectDevice(id); });
+    }
+    QAction* ports = AddCommand(ID_PORT_SETTINGS, LoadQString(IDS_MENU_PORT_SETTINGS));
+    options->addAction(ports);
+    connect(ports, &QAction::triggered, &m_app, &CORVApp::OnPortSettings);
+
+    QMenu* help = menuBar()->addMenu(LoadQString(IDS_MENU_HELP));
+    QAction* topics = AddCommand(ID_HELP_FINDER, LoadQString(IDS_MENU_HELP_TOPICS));
+    QAction* about = AddCommand(ID_APP_ABOUT, LoadQString(IDS_MENU_ABOUT));
+    help->addAction(topics);
+    help->addSeparator();
+    help->addAction(about);
+    connect(topics, &QAction::triggered, &m_app, &CORVApp::OnHelpTopics);
+    connect(about, &QAction::triggered, &m_app, &CORVApp::OnAppAbout);
+
+    // F1 and Shift+F1 are accelerators without menu items.
+    QAction* f1 = AddCommand(ID_HELP, LoadQString(IDS_MENU_HELP_TASK));
+    QAction* whatsThis = AddCommand(ID_CONTEXT_HELP, LoadQString(IDS_MENU_WHATS_THIS));
+    addAction(f1);
+    addAction(whatsThis);
+    connect(f1, &QAction::triggered, &m_app, &CORVApp::OnHelpTopics);
+    connect(whatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+
+    for (QMenu* menu : {m_fileMenu, options, device, help}) {
+        connect(menu, &QMenu::aboutToShow, &m_app, &CORVApp::UpdateCommandUI);
+    }
+    connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFileMenu);
+}
+
+void CMainFrame::RebuildRecentFileMenu() {
+    if (!m_fileMenu || !m_recentSeparator) {
+        return;
+    }
+    for (QAction* a : m_recentActions) {
+        m_fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_recentActions.clear();
+    const CRecentFileList& recent = m_app.RecentFiles();
+    if (recent.IsEmpty()) {
+        auto* placeholder = new QAction(LoadQString(IDS_MENU_RECENT_FILE), this);
+        placeholder->setObjectName(QString::number(ID_FILE_MRU_FIRST));
+        placeholder->setEnabled(false);
+        m_recentActions.append(placeholder);
+    } else {
+        for (int i = 0; i < recent.Size(); ++i) {
+            int id = ID_FILE_MRU_FIRST + i;
+            // Menu text of the file: its number as mnemonic and the shortened path.
+            QString label = QStringLiteral("&%1 %2").arg(i + 1).arg(recent.DisplayName(i));
+            auto* item = new QAction(label, this);
+            item->setObjectName(QString::number(id));
+            item->setStatusTip(recent.Entry(i));
+            connect(item, &QAction::triggered, &m_app, [this, id] {
+                m_app.Document().OnOpenRecentFile(id);
+                m_app.UpdateCommandUI();
+            });
+            m_recentActions.append(item);
+        }
+    }
+    m_fileMenu->insertActions(m_recentSeparator, m_recentActions);
+}
+
+void CMainFrame::AddToolbarButton(QToolBar* bar, int commandId) {
+    QAction* action = Action(commandId);
+    action->setIcon(ToolbarIcon(commandId));
+    action->setIconText(PromptTip(commandId));
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::number(commandId));
+    button->setDefaultAction(action);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setIconSize(kToolbarIconSize);
+    button->setFixedSize(kToolbarButtonSize);
+    button->setAutoRaise(true);
+    // The toolbar's own slot for the button: hiding it hides the button and
+    // leaves the menu item in place.
+    m_buttonSlots.insert(commandId, bar->addWidget(button));
+    m_buttons.insert(commandId, button);
+}
+
+bool CMainFrame::BuildToolbar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    if (!bar) {
+        return false;
+    }
+    bar->setObjectName(QStringLiteral("Toolbar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(kToolbarIconSize);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->toggleViewAction()->setEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    for (int id :
+         {ID_RESTORE_MEMORY, ID_SAVE_MEMORY, ID_EDIT_OVERLAY, ID_IMPORT_ICONS, ID_APP_EXIT}) {
+        AddToolbarButton(bar, id);
+    }
+    return true;
+}
+
+bool CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    if (!bar) {
+        return false;
+    }
+    bar->setSizeGripEnabled(false);
+    const int ids[3] = {IDS_INDICATOR_CAPS, IDS_INDICATOR_NUM, IDS_INDICATOR_SCRL};
+    for (int i = 0; i < 3; ++i) {
+        auto* pane = new QLabel(bar);
+        pane->setObjectName(LoadQString(ids[i]));
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(LoadQString(ids[i])) + 12);
+        bar->addPermanentWidget(pane);
+        m_lockIndicators[i] = pane;
+    }
+    UpdateLockIndicators();
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &CMainFrame::UpdateLockIndicators);
+    timer->start(500);
+    return true;
+}
+
+void CMainFrame::UpdateLockIndicators() {
+    const char* leds[3] = {"capslock", "numlock", "scrolllock"};
+    const int ids[3] = {IDS_INDICATOR_CAPS, IDS_INDICATOR_NUM, IDS_INDICATOR_SCRL};
+    for (int i = 0; i < 3; ++i) {
+        if (m_lockIndicators[i]) {
+            m_lockIndicators[i]->setText(IsLockOn(leds[i]) ? LoadQString(ids[i]) : QString());
+        }
+    }
+}
+
+void CMainFrame::ShowOverlayButton(bool show) {
+    if (QAction* slot = m_buttonSlots.value(ID_EDIT_OVERLAY)) {
+        slot->setVisible(show);
+    }
+}
+
+void CMainFrame::ShowImportIconsButton(bool show) {
+    if (QAction* slot = m_buttonSlots.value(ID_IMPORT_ICONS)) {
+        slot->setVisible(show);
+    }
+}
+
+void CMainFrame::EnableTransferButtons(bool enable) {
+    for (int id : {ID_SAVE_MEMORY, ID_RESTORE_MEMORY}) {
+        if (QToolButton* button = ToolbarButton(id)) {
+            button->setEnabled(enable);
+        }
+    }
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    statusBar()->showMessage(text);
+    statusBar()->repaint();
+}
+
+QString CMainFrame::StatusText() const {
+    return statusBar()->currentMessage();
+}
+
+void CMainFrame::SetActiveView(QWidget* view) {
+    if (m_views->indexOf(view) < 0) {
+        m_views->addWidget(view);
+    }
+    m_views->setCurrentWidget(view);
+    FitToView();
+}
+
+void CMainFrame::FitToView() {
+    if (QWidget* page = m_views->currentWidget()) {
+        m_views->setFixedSize(page->sizeHint());
+    }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
+    setFixedSize(sizeHint());
+    if (QScreen* s = screen()) {
+        QRect area = s->availableGeometry();
+        QRect frame = frameGeometry();
+        move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+}
+
+void CMainFrame::customEvent(QEvent* event) {
+    if (event->type() == NotifyEvent::kType) {
+        OnTransferRequest(static_cast<NotifyEvent*>(event)->Code());
+        return;
+    }
+    QMainWindow::customEvent(event);
+}
+
+bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {
+    CORVFileDlg dlg(kind == Save ? CORVFileDlg::Kind::Save : CORVFileDlg::Kind::Open, this);
+    if (dlg.RunForCommand(commandId) != 1) {
+        return false;
+    }
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine) {
+        ORV_INTERNAL_ERROR();
+        return false;
+    }
+    engine->ArmTransfer(StdStr(dlg.PathName()), kind);
+    return true;
+}
+
+bool CMainFrame::OnSaveMemory() {
+    return MemoryFileCommand(ID_SAVE_MEMORY, Save);
+}
+
+bool CMainFrame::OnRestoreMemory() {
+    return MemoryFileCommand(ID_RESTORE_MEMORY, Restore);
+}
+
+void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
+                                      bool (CMainFrame::*chooser)(), bool saveMode) {
+    bool armed = engine.IsArmed() && engine.ArmedKind() == kind;
+    if (!armed) {
+        // A file the engine refused to arm (it could not be read) counts as no
+        // file: the device is told the transfer was cancelled instead of the
+        // transfer starting with the wrong file or none.
+        bool chosen = (this->*chooser)();
+        armed = chosen && engine.IsArmed() && engine.ArmedKind() == kind;
+    }
+    if (!armed) {
+        engine.SetCancel();
+        return;
+    }
+    CTransferDlg dlg(this);
+    dlg.Run(saveMode);
+}
+
+void CMainFrame::OnTransferRequest(int code) {
+    CORVSerialPort* engine = EngineForNotification(code);
+    if (!engine) {
+        return;
+    }
+    switch (code) {
+        case TN_SAVE_REQUEST:
+            RunRequestedTransfer(*engine, Save, &CMainFrame::OnSaveMemory, true);
+            break;
+        case TN_RESTORE_REQUEST:
+            RunRequestedTransfer(*engine, Restore, &CMainFrame::OnRestoreMemory, false);
+            break;
+        case TN_ICONS_REQUEST:
+            RunRequestedTransfer(*engine, ImportIcons, &CMainFrame::OnImportIcons, false);
+            break;
+        case TN_SOUND_REQUEST:
+            RunRequestedTransfer(*engine, ImportSound, &CMainFrame::OnImportSound, false);
+            break;
+        case TN_FINISHED:
+            break;
+        default:
+            ORV_INTERNAL_ERROR();
+            break;
+    }
+    engine->SignalRequest();
+}
+
+}  // namespace orv

@@ -1,0 +1,87 @@
+// The main window: menu, toolbar, status bar, the two views, and the window
+// the transfer engine turns to when a device asks for a transfer.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMap>
+#include <QStackedWidget>
+#include <QToolButton>
+
+#include "engine/Serial.h"
+
+class QMenu;
+
+namespace orv {
+
+class CORVApp;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CORVApp& app);
+    ~CMainFrame() override;
+
+    // Builds the menu, the toolbar and the status bar. False when one of them
+    // cannot be made.
+    bool OnCreate();
+
+    // The command with this number (menu items, toolbar buttons, accelerators).
+    QAction* Action(int commandId) const;
+    QToolButton* ToolbarButton(int commandId) const;
+    bool IsToolbarButtonShown(int commandId) const;
+    QMenu* FileMenu() const { return m_fileMenu; }
+
+    // Transfer commands: true when a file was chosen and the engine armed.
+    bool OnSaveMemory();
+    bool OnRestoreMemory();
+    bool OnImportIcons();
+    bool OnImportSound();
+
+    // A notification of the engine that reached the frame.
+    void OnTransferRequest(int code);
+
+    void ShowOverlayButton(bool show);
+    void ShowImportIconsButton(bool show);
+    void EnableTransferButtons(bool enable);
+
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+
+    // The pages of the frame: the main form, and later the overlay editor.
+    QStackedWidget* Views() const { return m_views; }
+    // Shows the page and fits the window to it.
+    void SetActiveView(QWidget* view);
+    QWidget* ActiveView() const { return m_views->currentWidget(); }
+    // Sizes the window to the page shown (the window cannot be resized by
+    // the user) and centres it on the screen.
+    void FitToView();
+
+    void RebuildRecentFileMenu();
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    QAction* AddCommand(int commandId, const QString& menuText);
+    void AddToolbarButton(QToolBar* bar, int commandId);
+    void BuildMenu();
+    bool BuildToolbar();
+    bool BuildStatusBar();
+    void UpdateLockIndicators();
+    bool MemoryFileCommand(int commandId, TransferKind kind);
+    void RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
+                              bool (CMainFrame::*chooser)(), bool saveMode);
+
+    CORVApp& m_app;
+    QStackedWidget* m_views;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;  // the separator below the recent files
+    QList<QAction*> m_recentActions;
+    QMap<int, QAction*> m_actions;
+    QMap<int, QToolButton*> m_buttons;
+    QMap<int, QAction*> m_buttonSlots;  // the toolbar's own action of each button
+    QLabel* m_lockIndicators[3] = {};
+};
+
+}  // namespace orv

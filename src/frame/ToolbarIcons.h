@@ -1,0 +1,17 @@
+// The toolbar's pictures and the program's icon, drawn by code so that they
+// stay sharp at any scale.
+#pragma once
+
+#include <QIcon>
+#include <QSize>
+
+namespace orv {
+
+constexpr QSize kToolbarIconSize(64, 40);
+
+// The picture of a toolbar command (32783, 32782, 32770, 32786, 57665).
+QIcon ToolbarIcon(int commandId);
+// The program's icon: a communication device with a speech bubble.
+QIcon AppIcon();
+
+}  // namespace orv
