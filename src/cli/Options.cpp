@@ -1,7 +1,5 @@
 #include "cli/Options.h"
 
-#include <cctype>
-
 #include "app/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
@@ -9,19 +7,6 @@
 namespace orv::cli {
 
 namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::optional<long> ParseNumber(const std::string& text) {
     if (!IsAllDigits(text, false) || text.size() > 9) {
@@ -31,25 +16,6 @@ std::optional<long> ParseNumber(const std::string& text) {
 }
 
 }  // namespace
-
-std::optional<int> ParseModel(const std::string& text) {
-    for (int i = 0; i < kModelCount; ++i) {
-        if (EqualsIgnoringCase(text, kModelNames[i])) {
-            return i;
-        }
-    }
-    std::optional<long> n = ParseNumber(text);
-    if (!n) {
-        return std::nullopt;
-    }
-    if (*n >= 0 && *n < kModelCount) {
-        return static_cast<int>(*n);
-    }
-    if (IsModelId(static_cast<uint32_t>(*n))) {
-        return ModelIndexOf(static_cast<uint32_t>(*n));
-    }
-    return std::nullopt;
-}
 
 std::optional<int> ParseBaud(const std::string& text) {
     std::optional<long> n = ParseNumber(text);

@@ -27,8 +27,6 @@ struct CommandLine {
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
 
-// --model: a name (any letter case), an index 0-9 or a command ID 32771-32780.
-std::optional<int> ParseModel(const std::string& text);
 // --baud: a rate of kBaudRates, as its index.
 std::optional<int> ParseBaud(const std::string& text);
 

@@ -1,5 +1,7 @@
 #include "core/Catalogue.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "core/StringTable.h"
@@ -33,6 +35,36 @@ void LoadModelNames() {
         std::memcpy(kModelNames[i], name.data(),
                     name.size() < kModelNameSlot - 1 ? name.size() : kModelNameSlot - 1);
     }
+}
+
+std::optional<int> ParseModel(std::string_view text) {
+    // Nine digits cannot overflow and already exceed every model number.
+    if (!text.empty() && text.size() <= 9 && std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c)) != 0;
+        })) {
+        long n = 0;
+        for (char c : text) {
+            n = n * 10 + (c - '0');
+        }
+        if (n < kModelCount) {
+            return static_cast<int>(n);
+        }
+        if (IsModelId(static_cast<uint32_t>(n))) {
+            return ModelIndexOf(static_cast<uint32_t>(n));
+        }
+        return std::nullopt;
+    }
+    for (int i = 0; i < kModelCount; ++i) {
+        const std::string name = LoadString(ModelNameId(i));
+        if (name.size() == text.size() &&
+            std::equal(name.begin(), name.end(), text.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return i;
+        }
+    }
+    return std::nullopt;
 }
 
 bool SupportsOverlayEditing(uint32_t modelId) {

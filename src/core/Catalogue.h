@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace orv {
 
@@ -37,6 +39,11 @@ inline int ModelIndexOf(uint32_t id) {
 inline uint32_t ModelIdOf(int index) {
     return kFirstModelId + static_cast<uint32_t>(index);
 }
+
+// A model named on a command line: its name in any letter case, its index
+// 0-9 or its command ID 32771-32780. Gives the model index. Works before
+// LoadModelNames.
+std::optional<int> ParseModel(std::string_view text);
 
 // String ID of the model's instructions (500-509) and name (600-609).
 inline int InstructionsId(int modelIndex) {

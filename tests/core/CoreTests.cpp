@@ -176,6 +176,19 @@ TEST(Catalogue, NamesRatesAndCapabilities) {
     }
 }
 
+TEST(Catalogue, ModelArgumentsByNameIndexOrCommandId) {
+    EXPECT_EQ(ParseModel("mirelda"), 5);
+    EXPECT_EQ(ParseModel("FENNIMAR"), 9);
+    EXPECT_EQ(ParseModel("0"), 0);
+    EXPECT_EQ(ParseModel("32772"), 1);
+    EXPECT_EQ(ParseModel("32780"), 9);
+    // Near misses are refused rather than taken for the nearest model.
+    for (const char* bad : {"", "10", "32770", "32781", "Mirel", "Mirelda ", "-1", "+3",
+                            "4294967297", "00000000032776"}) {
+        EXPECT_EQ(ParseModel(bad), std::nullopt) << bad;
+    }
+}
+
 TEST(Globals, SelectModelKeepsTheThreeFieldsTogether) {
     CORVGlobals g;
     g.SelectModel(7);

@@ -1,6 +1,5 @@
 #include "devsim/CommandLine.h"
 
-#include <strings.h>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -68,19 +67,8 @@ bool ParseByte(std::string_view text, uint8_t& byte) {
 }  // namespace
 
 std::optional<uint32_t> ParseModel(std::string_view text) {
-    uint32_t number = 0;
-    if (ParseNumber(text, number)) {
-        if (number < static_cast<uint32_t>(kModelCount)) {
-            return ModelIdOf(static_cast<int>(number));
-        }
-        return IsModelId(number) ? std::optional(number) : std::nullopt;
-    }
-    for (int i = 0; i < kModelCount; ++i) {
-        const std::string name = LoadString(ModelNameId(i));
-        if (name.size() == text.size() &&
-            strncasecmp(name.c_str(), text.data(), text.size()) == 0) {
-            return ModelIdOf(i);
-        }
+    if (std::optional<int> index = orv::ParseModel(text)) {
+        return ModelIdOf(*index);
     }
     return std::nullopt;
 }
