@@ -298,6 +298,38 @@ TEST_F(DeviceTest, StopEndsAWaitPromptly) {
     EXPECT_EQ(device.Run(s, 100ms).kind, OutcomeKind::Stopped);
 }
 
+TEST_F(DeviceTest, APacedLineTakesTheTimeOfItsBytesBothWaysAndStillStopsAtOnce) {
+    device.SetMemory({"V210", "n0141BD"});
+    Script s = Quick('S');
+    s.bytesPerSecond = 60;  // 6 + 9 + 3 bytes: 300 ms
+    Begin(s);
+    auto start = Clock::now();
+    Play({{"V210\r\n", kAckChar}, {"n0141BD\r\n", kAckChar}, {"END", kAckChar}});
+    Ended(OutcomeKind::Completed);
+    EXPECT_GE(Clock::now() - start, 290ms);
+
+    // A restore: each answer waits for the record's own bytes (9: 150 ms).
+    s.letter = 'L';
+    Begin(s);
+    peer.Write("n0141BD\r\n");
+    start = Clock::now();
+    EXPECT_TRUE(peer.Expect(kAckChar));
+    EXPECT_GE(Clock::now() - start, 140ms);
+
+    device.Stop();
+    Ended(OutcomeKind::Stopped);
+
+    // A record that would take seconds does not hold up Stop.
+    s.bytesPerSecond = 1;
+    Begin(s);
+    peer.Write("n0141BD\r\n");
+    std::this_thread::sleep_for(50ms);
+    start = Clock::now();
+    device.Stop();
+    EXPECT_LT(Clock::now() - start, 500ms);
+    Ended(OutcomeKind::Stopped);
+}
+
 TEST(PseudoTerminal, SurvivesThePortBeingClosedAndReopened) {
     SimulatedDevice device(32771);
     device.SetMemory({"V210"});

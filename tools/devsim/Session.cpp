@@ -1,5 +1,7 @@
 #include "devsim/Session.h"
 
+#include <poll.h>
+
 #include <random>
 #include <utility>
 
@@ -111,6 +113,28 @@ bool Session::Pause(int ms) {
     }
 }
 
+// The time `bytes` take on a line of the script's pace; Stop ends it at once.
+bool Session::Pace(std::size_t bytes) {
+    if (m_script.bytesPerSecond <= 0) {
+        return true;
+    }
+    const Clock::time_point until =
+        Clock::now() + std::chrono::microseconds(static_cast<long long>(bytes) * 1000000 /
+                                                 m_script.bytesPerSecond);
+    const Interrupt& interrupt = m_device.m_interrupt;
+    for (;;) {
+        if (interrupt.Raised()) {
+            return End(OutcomeKind::Stopped, "pacing the line");
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+        if (left.count() <= 0) {
+            return true;
+        }
+        pollfd fd{interrupt.Fd(), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left.count()));
+    }
+}
+
 bool Session::Request() {
     if (m_script.delayMs > 0 && !Pause(m_script.delayMs)) {
         return false;
@@ -203,7 +227,8 @@ bool Session::Save() {
             return false;
         }
         for (int copy = 0;; ++copy) {
-            if (!Send(atEnd ? endMark : Frame(i, copy))) {
+            const std::string frame = atEnd ? endMark : Frame(i, copy);
+            if (!Pace(frame.size()) || !Send(frame)) {
                 return false;
             }
             Answer answer = Answer::Ack;
@@ -385,7 +410,7 @@ bool Session::Restore() {
             ++copy;
             continue;
         }
-        if (!SendByte(kAck)) {
+        if (!Pace(line.size()) || !SendByte(kAck)) {
             return false;
         }
         keep(line);

@@ -28,6 +28,7 @@ private:
     bool FinishRestore(const std::string& endMark);
     bool KeepAlive(int ms);
     bool Pause(int ms);
+    bool Pace(std::size_t bytes);
 
     bool Next(uint8_t& byte, Deadline deadline, const char* waitingFor);
     // Ends the operation for a read or write that did not succeed.

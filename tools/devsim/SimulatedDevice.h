@@ -93,6 +93,10 @@ struct Script {
     // give up with `?`, so that a computer that rejects every copy cannot keep
     // it busy for ever.
     int maxResends = 100;
+    // The pace of the line in bytes per second (0: as fast as the pty goes).
+    // A record then leaves, or is answered, only once its bytes would have
+    // crossed a real line: a demonstration looks like a real transfer.
+    int bytesPerSecond = 0;
     Faults faults;
     // Called on the device's thread whenever a counter changes.
     std::function<void(const Counters&)> onProgress;
