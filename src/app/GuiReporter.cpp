@@ -51,7 +51,7 @@ void CGuiReporter::ShowInstructions(const std::string& text) {
 void CGuiReporter::SetMainTitle(const std::string& text) {
     RunOnUiThread([&] {
         if (m_frame) {
-            m_frame->setWindowTitle(QStr(text));
+            m_frame->setWindowTitle(QStr(text) + m_captionSuffix);
         }
     });
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 
 #include "core/Reporter.h"
 
@@ -13,6 +14,8 @@ class CMainFrame;
 class CGuiReporter : public Reporter {
 public:
     void SetFrame(CMainFrame* frame);
+    // Added to every caption (demonstration mode says so in the title bar).
+    void SetCaptionSuffix(const QString& suffix) { m_captionSuffix = suffix; }
 
     void ShowMessage(const std::string& text, MessageIcon icon) override;
     bool AskOkCancel(const std::string& text, MessageIcon icon) override;
@@ -22,6 +25,7 @@ public:
 
 private:
     QPointer<CMainFrame> m_frame;
+    QString m_captionSuffix;
 };
 
 }  // namespace orv

@@ -7,6 +7,7 @@
 #include "app/AboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/Help.h"
+#include "app/MessageBox.h"
 #include "app/OptionsDlg.h"
 #include "app/PortList.h"
 #include "app/PortMap.h"
@@ -18,6 +19,8 @@
 #include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
+#include "demo/DemoMode.h"
+#include "demo/DemoTexts.h"
 #include "documents/ORVDoc.h"
 #include "documents/ORVView.h"
 #include "engine/Serial.h"
@@ -79,10 +82,38 @@ QString CORVApp::FileArgument() const {
     return QString();
 }
 
+bool CORVApp::StartDemo() {
+    std::optional<CDemoMode::Option> option = CDemoMode::TakeOption(m_arguments);
+    if (!option) {
+        return true;
+    }
+    QString error = option->error;
+    if (error.isEmpty()) {
+        try {
+            m_demo = std::make_unique<CDemoMode>(ModelIdOf(option->modelIndex));
+        } catch (const std::exception& e) {
+            error = FormatQString(IDM_DEMO_NO_DEVICE, QString::fromLocal8Bit(e.what()));
+        }
+    }
+    if (!error.isEmpty()) {
+        ShowMessageBox(error, QMessageBox::Warning);
+        return false;
+    }
+    m_reporter.SetCaptionSuffix(LoadQString(IDS_DEMO_CAPTION_SUFFIX));
+    return true;
+}
+
 bool CORVApp::InitInstance() {
-    // 1-2. One copy per user: a later start hands its command line over.
+    if (!StartDemo()) {
+        return false;
+    }
+    // 1-2. One copy per user: a later start hands its command line over. A
+    // demonstration is a copy of its own, never mixed with the real one.
     if (m_serverName.isEmpty()) {
         m_serverName = CSingleInstance::DefaultServerName();
+        if (m_demo) {
+            m_serverName += QStringLiteral("-demo");
+        }
     }
     m_instance = std::make_unique<CSingleInstance>(m_serverName);
     if (m_instance->HandOver(m_arguments)) {
@@ -95,7 +126,7 @@ bool CORVApp::InitInstance() {
 
     // 4-8. Model names, profile, recent files, settings.
     LoadModelNames();
-    m_profile = OpenUserProfile();
+    m_profile = m_demo ? m_demo->OpenProfile() : OpenUserProfile();
     m_recentFiles.Load(*m_profile);
     g_Globals.LastFilePath = StdStr(m_recentFiles.Entry(0));
     LoadSettings();
@@ -142,12 +173,19 @@ bool CORVApp::InitInstance() {
     // reported, and Port settings tries again.
     g_Globals.SerialPort = new CORVSerialPort(*m_host);
     g_Globals.SerialPort->SetNotificationTarget(static_cast<QObject*>(m_frame.get()));
+    if (m_demo) {
+        m_demo->Attach(*g_Globals.SerialPort);
+    }
     g_Globals.SerialPort->OpenPort();
 
     // 15-16. Caption and instructions.
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
     SetMainTitle(g_Globals.MainTitle);
     ShowInstructions(InstructionsId(g_Globals.ModelIndex));
+    if (m_demo) {
+        m_demo->ShowPanel(m_frame.get());
+        m_frame->activateWindow();
+    }
     return true;
 }
 
@@ -207,6 +245,9 @@ void CORVApp::OnSelectDevice(int commandId) {
         engine->ClosePort();
     }
     g_Globals.SelectModel(ModelIndexOf(static_cast<uint32_t>(commandId)));
+    if (m_demo) {
+        m_demo->ChangeModel(static_cast<uint32_t>(commandId), *engine);
+    }
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
     SetMainTitle(g_Globals.MainTitle);
     ShowInstructions(InstructionsId(g_Globals.ModelIndex));

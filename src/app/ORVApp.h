@@ -14,6 +14,7 @@
 
 namespace orv {
 
+class CDemoMode;
 class CMainFrame;
 class CORVDoc;
 class CORVView;
@@ -43,6 +44,8 @@ public:
     CRecentFileList& RecentFiles() { return m_recentFiles; }
     QSettings& Profile() const { return *m_profile; }
     CGuiEngineHost& Host() const { return *m_host; }
+    // The simulated device of demonstration mode (orv --demo), or null.
+    CDemoMode* Demo() const { return m_demo.get(); }
 
     void AddToRecentFileList(const QString& path);
 
@@ -63,10 +66,16 @@ private:
     QString FileArgument() const;
     void OnSecondStart(const QString& workingFolder, const QStringList& arguments);
 
+    // Starts demonstration mode when the command line asks for it. False
+    // (after telling the user) when it cannot be started.
+    bool StartDemo();
+
     QStringList m_arguments;
     QString m_serverName;
     bool m_bClassRegistered = false;
     bool m_bSettingsLoaded = false;
+    // Before the profile: the demonstration's profile lives in its folder.
+    std::unique_ptr<CDemoMode> m_demo;
     std::unique_ptr<QSettings> m_profile;
     CRecentFileList m_recentFiles;
     CGuiReporter m_reporter;

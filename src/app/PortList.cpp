@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSerialPortInfo>
 #include <cerrno>
+#include <utility>
 
 #include "app/PortMap.h"
 #include "engine/SerialLine.h"
@@ -39,8 +40,8 @@ bool HasPortMap(QSettings& profile) {
     return false;
 }
 
-void SetPortSource(PortSource source) {
-    Source() = std::move(source);
+PortSource SetPortSource(PortSource source) {
+    return std::exchange(Source(), std::move(source));
 }
 
 bool IsConsoleDevice(const QString& path) {

@@ -23,7 +23,8 @@ struct FoundPort {
 // Where the list of serial devices comes from: QSerialPortInfo unless
 // replaced (tests give their pseudo-terminals).
 using PortSource = std::function<QList<FoundPort>()>;
-void SetPortSource(PortSource source);
+// Returns the source it replaces.
+PortSource SetPortSource(PortSource source);
 
 // Whether path is a terminal device that carries the system console: such a
 // device is never listed, probed or opened.

@@ -186,6 +186,15 @@ QIcon ToolbarIcon(int commandId) {
     return icon;
 }
 
+QPixmap DevicePicture(int size) {
+    QPixmap pm(size * 3 / 4, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    DrawDevice(p, QRectF(1, 1, pm.width() - 2, pm.height() - 2));
+    return pm;
+}
+
 QIcon AppIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128}) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 #include <QSize>
 
 namespace orv {
@@ -11,6 +12,8 @@ constexpr QSize kToolbarIconSize(64, 40);
 
 // The picture of a toolbar command (32783, 32782, 32770, 32786, 57665).
 QIcon ToolbarIcon(int commandId);
+// A communication device alone, size pixels high: the simulated device's picture.
+QPixmap DevicePicture(int size);
 // The program's icon: a communication device with a speech bubble.
 QIcon AppIcon();
 
