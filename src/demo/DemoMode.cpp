@@ -115,7 +115,6 @@ void CDemoMode::ShowPanel(QWidget* mainWindow) {
     if (!m_panel) {
         m_panel = new CSimulatedDevicePanel(*this, mainWindow);
     }
-    m_panel->adjustSize();
     // Side by side when the screen has room for both, the device on the right.
     QScreen* screen =
         mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/DialogUnits.h"
@@ -126,20 +126,28 @@ CSimulatedDevicePanel::CSimulatedDevicePanel(CDemoMode& demo, QWidget* mainWindo
     top->addLayout(introText, 1);
 
     auto* menu = new QGroupBox(LoadQString(IDS_DEMO_MENU_GROUP), this);
-    auto* grid = new QGridLayout(menu);
-    grid->setColumnStretch(1, 1);
-    AddMenuRow(grid, 'S', IDS_DEMO_SAVE, IDS_DEMO_SAVE_INFO);
-    AddMenuRow(grid, 'L', IDS_DEMO_LOAD, IDS_DEMO_LOAD_INFO);
-    AddMenuRow(grid, 'O', IDS_DEMO_SAVE_TEXT, IDS_DEMO_SAVE_TEXT_INFO);
-    AddMenuRow(grid, 'B', IDS_DEMO_LOAD_TEXT, IDS_DEMO_LOAD_TEXT_INFO);
-    AddMenuRow(grid, 'i', IDS_DEMO_ICONS, IDS_DEMO_ICONS_INFO);
-    AddMenuRow(grid, 'V', IDS_DEMO_SOUND, IDS_DEMO_SOUND_INFO);
+    auto* rows = new QVBoxLayout(menu);
+    AddMenuRow(rows, 'S', IDS_DEMO_SAVE, IDS_DEMO_SAVE_INFO);
+    AddMenuRow(rows, 'L', IDS_DEMO_LOAD, IDS_DEMO_LOAD_INFO);
+    AddMenuRow(rows, 'O', IDS_DEMO_SAVE_TEXT, IDS_DEMO_SAVE_TEXT_INFO);
+    AddMenuRow(rows, 'B', IDS_DEMO_LOAD_TEXT, IDS_DEMO_LOAD_TEXT_INFO);
+    AddMenuRow(rows, 'i', IDS_DEMO_ICONS, IDS_DEMO_ICONS_INFO);
+    AddMenuRow(rows, 'V', IDS_DEMO_SOUND, IDS_DEMO_SOUND_INFO);
     m_stop = new QPushButton(LoadQString(IDS_DEMO_STOP), menu);
     m_stop->setObjectName(QStringLiteral("Stop"));
     m_stop->setToolTip(LoadQString(IDS_DEMO_STOP_INFO));
     m_stop->setAutoDefault(false);
     connect(m_stop, &QPushButton::clicked, this, &CSimulatedDevicePanel::Stop);
-    grid->addWidget(m_stop, grid->rowCount(), 0);
+    rows->addWidget(m_stop, 0, Qt::AlignLeft);
+    // The buttons in one column of one width.
+    int buttonWidth = m_stop->sizeHint().width();
+    for (QPushButton* button : m_buttons) {
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    }
+    for (QPushButton* button : m_buttons) {
+        button->setFixedWidth(buttonWidth);
+    }
+    m_stop->setFixedWidth(buttonWidth);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("Status"));
@@ -150,8 +158,11 @@ CSimulatedDevicePanel::CSimulatedDevicePanel(CDemoMode& demo, QWidget* mainWindo
     m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 2 + DluY(this, 5));
     m_progress = new QProgressBar(this);
     m_progress->setTextVisible(false);
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
+    // Shown while the device works; its room stays so that nothing moves.
+    QSizePolicy keep = m_progress->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(keep);
+    m_progress->hide();
 
     auto* holds = new QGroupBox(LoadQString(IDS_DEMO_HOLDS_GROUP), this);
     m_tabs = new QTabWidget(holds);
@@ -181,8 +192,15 @@ CSimulatedDevicePanel::CSimulatedDevicePanel(CDemoMode& demo, QWidget* mainWindo
     layout->addWidget(m_status);
     layout->addWidget(m_progress);
     layout->addWidget(holds, 1);
-    setMinimumWidth(DluX(this, 250));
-    resize(DluX(this, 250), DluY(this, 330));
+    // A list of a dozen records at least; a width that keeps the
+    // descriptions on a line or two, and the height they then need.
+    for (QWidget* list : {static_cast<QWidget*>(memoryList), static_cast<QWidget*>(m_text),
+                          static_cast<QWidget*>(receivedList)}) {
+        list->setMinimumHeight(list->fontMetrics().lineSpacing() * 12);
+    }
+    const int width = DluX(this, 320);
+    setMinimumWidth(width);
+    resize(width, std::max(heightForWidth(width), sizeHint().height()));
 
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, &CSimulatedDevicePanel::OnTick);
@@ -191,18 +209,22 @@ CSimulatedDevicePanel::CSimulatedDevicePanel(CDemoMode& demo, QWidget* mainWindo
 
 CSimulatedDevicePanel::~CSimulatedDevicePanel() = default;
 
-void CSimulatedDevicePanel::AddMenuRow(QGridLayout* grid, char letter, int textId, int infoId) {
-    auto* button = new QPushButton(LoadQString(textId), grid->parentWidget());
+void CSimulatedDevicePanel::AddMenuRow(QVBoxLayout* rows, char letter, int textId, int infoId) {
+    // One widget per row, so that a row the model does not have goes entirely.
+    auto* row = new QWidget(rows->parentWidget());
+    auto* button = new QPushButton(LoadQString(textId), row);
     button->setObjectName(QStringLiteral("Request") + QLatin1Char(letter));
     button->setAutoDefault(false);
-    auto* info = new QLabel(LoadQString(infoId), grid->parentWidget());
+    auto* info = new QLabel(LoadQString(infoId), row);
     info->setWordWrap(true);
     button->setToolTip(info->text());
-    const int row = grid->rowCount();
-    grid->addWidget(button, row, 0);
-    grid->addWidget(info, row, 1);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(button);
+    layout->addWidget(info, 1);
+    rows->addWidget(row);
     m_buttons.insert(letter, button);
-    m_infos.insert(letter, info);
+    m_rows.insert(letter, row);
     connect(button, &QPushButton::clicked, this, [this, letter] { OnMenuButton(letter); });
 }
 
@@ -214,8 +236,7 @@ void CSimulatedDevicePanel::Detach() {
 void CSimulatedDevicePanel::Attach() {
     ShowDevice();
     m_status->setText(LoadQString(IDS_DEMO_READY));
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
+    m_progress->hide();
     ShowHoldings();
     UpdateButtons();
 }
@@ -228,8 +249,7 @@ void CSimulatedDevicePanel::ShowDevice() {
     m_intro->setText(FormatQString(IDS_DEMO_PANEL_INTRO, name));
     // Only the models that import icons and sounds ask for them.
     for (char letter : {'i', 'V'}) {
-        m_buttons.value(letter)->setVisible(SupportsIconImport(model));
-        m_infos.value(letter)->setVisible(SupportsIconImport(model));
+        m_rows.value(letter)->setVisible(SupportsIconImport(model));
     }
 }
 
@@ -276,8 +296,8 @@ bool CSimulatedDevicePanel::Request(char letter) {
     }
     m_letter = letter;
     m_status->setText(LoadQString(IDS_DEMO_ASKING));
-    m_progress->setRange(0, 1);
-    m_progress->setValue(0);
+    m_progress->setRange(0, 0);  // waiting, for as long as it takes
+    m_progress->show();
     UpdateButtons();
     m_timer.start();
     return true;
@@ -328,20 +348,25 @@ void CSimulatedDevicePanel::Finish(const devsim::Outcome& outcome) {
     const devsim::Counters& c = outcome.counters;
     QString status;
     switch (outcome.kind) {
-        case OutcomeKind::Completed:
+        case OutcomeKind::Completed: {
             if (devsim::IsSaveLetter(letter)) {
                 status = FormatQString(IDS_DEMO_SENT, Number(c.recordsSent));
             } else if (letter == 'L' || letter == 'B') {
                 // A completed restore becomes what the device holds.
-                status = !m_demo.Device().AdoptReceived()
-                             ? LoadQString(IDS_DEMO_NOTHING_RECEIVED)
-                             : FormatQString(
-                                   letter == 'B' ? IDS_DEMO_ADOPTED_TEXT : IDS_DEMO_ADOPTED_MEMORY,
-                                   Number(c.recordsReceived));
+                std::size_t lines = 0;
+                if (!m_demo.Device().AdoptReceived()) {
+                    status = LoadQString(IDS_DEMO_NOTHING_RECEIVED);
+                } else if (letter == 'B') {
+                    TextOf(m_demo.Device().Text(), lines);
+                    status = FormatQString(IDS_DEMO_ADOPTED_TEXT, Number(lines));
+                } else {
+                    status = FormatQString(IDS_DEMO_ADOPTED_MEMORY, Number(c.recordsReceived));
+                }
             } else {
                 status = FormatQString(IDS_DEMO_RECEIVED, Number(c.recordsReceived));
             }
             break;
+        }
         case OutcomeKind::Refused:
             status = LoadQString(IDS_DEMO_REFUSED);
             break;
@@ -361,8 +386,7 @@ void CSimulatedDevicePanel::Finish(const devsim::Outcome& outcome) {
     }
     m_status->setText(status);
     const bool completed = outcome.kind == OutcomeKind::Completed;
-    m_progress->setRange(0, 1);
-    m_progress->setValue(completed ? 1 : 0);
+    m_progress->hide();
     ShowHoldings();
     // Show what the device has just taken.
     if (completed && letter == 'L') {

@@ -4,7 +4,6 @@
 // holds and what it last received.
 #pragma once
 
-#include <QGridLayout>
 #include <QLabel>
 #include <QMap>
 #include <QPlainTextEdit>
@@ -14,6 +13,7 @@
 #include <QStringListModel>
 #include <QTabWidget>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <cstddef>
 
@@ -56,7 +56,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void AddMenuRow(QGridLayout* grid, char letter, int textId, int infoId);
+    void AddMenuRow(QVBoxLayout* rows, char letter, int textId, int infoId);
     // A button of the device's menu: the request, and the program's window
     // brought forward so that it answers.
     void OnMenuButton(char letter);
@@ -73,7 +73,7 @@ private:
     QLabel* m_heading;
     QLabel* m_intro;
     QMap<char, QPushButton*> m_buttons;
-    QMap<char, QLabel*> m_infos;
+    QMap<char, QWidget*> m_rows;
     QPushButton* m_stop;
     QLabel* m_status;
     QProgressBar* m_progress;

@@ -1,6 +1,7 @@
-// Renders the main window and the progress dialog of a restore in progress
-// into PNG files, with a simulated device on a pseudo-terminal and a profile
-// in a temporary folder. Runs under Qt's offscreen platform.
+// Renders the main window, the progress dialog of a restore in progress and
+// demonstration mode during a save into PNG files, with a simulated device on
+// a pseudo-terminal and a profile in a temporary folder. Runs under Qt's
+// offscreen platform.
 //
 //   orv-screenshots OUTPUT_FOLDER
 #include <stdlib.h>
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -17,6 +19,8 @@
 #include "app/PortList.h"
 #include "app/ProfileStore.h"
 #include "core/Globals.h"
+#include "demo/DemoMode.h"
+#include "demo/SimulatedDevicePanel.h"
 #include "devsim/SimulatedDevice.h"
 #include "documents/TransferDlg.h"
 #include "engine/Serial.h"
@@ -43,29 +47,53 @@ bool Save(QWidget* widget, const QString& path) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: orv-screenshots OUTPUT_FOLDER\n");
-        return 2;
+// A desktop for the picture: the windows where they stand, each under a
+// title bar with its caption (the offscreen platform draws no decorations).
+QImage Desktop(const QList<QWidget*>& windows) {
+    constexpr int kTitle = 26;
+    constexpr int kMargin = 16;
+    QRect area;
+    for (QWidget* w : windows) {
+        area |= w->frameGeometry().adjusted(0, -kTitle, 0, 0);
     }
-    QTemporaryDir home;
-    setenv("XDG_CONFIG_HOME", qPrintable(QDir(home.path()).filePath("config")), 1);
-    setenv("XDG_CACHE_HOME", qPrintable(QDir(home.path()).filePath("cache")), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication qtApp(argc, argv);
-    QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
+    area.adjust(-kMargin, -kMargin, kMargin, kMargin);
+    QImage image(area.size(), QImage::Format_RGB32);
+    image.fill(QColor(0x5a, 0x6e, 0x80));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (QWidget* w : windows) {
+        QRect r = w->frameGeometry().translated(-area.topLeft());
+        QRect bar(r.left(), r.top() - kTitle, r.width(), kTitle);
+        p.fillRect(bar.adjusted(-1, -1, 1, 0), QColor(0x2b, 0x3a, 0x48));
+        p.fillRect(r.adjusted(-1, 0, 1, 1), QColor(0x2b, 0x3a, 0x48));
+        QFont font = w->font();
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(bar.adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft, w->windowTitle());
+        p.drawPixmap(r.topLeft(), w->grab());
+    }
+    return image;
+}
 
-    constexpr uint32_t kModel = 32776;  // Mirelda: four toolbar buttons
+bool Save(const QImage& image, const QString& path) {
+    if (!image.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+constexpr uint32_t kModel = 32776;  // Mirelda: four toolbar buttons
+
+// The main window, and the progress dialog of a restore.
+bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& home) {
     orv::devsim::SimulatedDevice device(kModel);
     orv::SetPortSource([&] {
         return QList<orv::FoundPort>{
             {QString::fromStdString(device.PortPath()), QStringLiteral("USB-Serial Controller")}};
     });
-    orv::SetBeeper([] {});
     {
         auto profile = orv::OpenUserProfile();
         profile->setValue(QStringLiteral("Version 4.2/Device"), QStringLiteral("Mirelda"));
@@ -74,7 +102,7 @@ int main(int argc, char* argv[]) {
     orv::CORVApp app({});
     app.SetServerName(QStringLiteral("orv-screenshots-%1").arg(QCoreApplication::applicationPid()));
     if (!app.InitInstance()) {
-        return 1;
+        return false;
     }
     orv::CMainFrame* frame = app.MainFrame();
     frame->activateWindow();
@@ -86,7 +114,7 @@ int main(int argc, char* argv[]) {
     // A restore of a sample memory; the device pauses before it answers a
     // record in the middle, and the dialog is taken during the pause. The
     // dialog runs its own event loop, so the steps are driven by a timer.
-    QDir backups(QDir(home.path()).filePath(QStringLiteral("Backups")));
+    QDir backups(QDir(home).filePath(QStringLiteral("Backups")));
     backups.mkpath(QStringLiteral("."));
     QString memory = backups.filePath(QStringLiteral("Mirelda backup.ORV"));
     orv::devsim::WriteMemoryFile(memory.toStdString(), orv::devsim::MakeSampleMemory(kModel, 400));
@@ -133,5 +161,86 @@ int main(int argc, char* argv[]) {
     ok = qtApp.exec() == 0 && ok;
     device.Wait(std::chrono::seconds(5));
     app.ExitInstance();
+    return ok;
+}
+
+// Demonstration mode halfway through a save started in the device's panel,
+// at the pace of the model's line.
+bool DemoScreenshot(QApplication& qtApp, const QDir& out, const QString& home) {
+    orv::CORVApp app({QStringLiteral("--demo")});
+    app.SetServerName(
+        QStringLiteral("orv-screenshots-demo-%1").arg(QCoreApplication::applicationPid()));
+    if (!app.InitInstance()) {
+        return false;
+    }
+    orv::CMainFrame* frame = app.MainFrame();
+    orv::CDemoMode& demo = *app.Demo();
+    orv::CSimulatedDevicePanel& panel = *demo.Panel();
+    // Side by side, as on a screen wide enough for both.
+    panel.move(frame->frameGeometry().right() + 24, frame->frameGeometry().top());
+    frame->activateWindow();
+    WaitFor([&] { return frame->isActiveWindow(); }, 3000);
+
+    // The file is chosen beforehand, as with Save memory in the File menu.
+    QString path = QDir(home).filePath(QStringLiteral("Backups/Mirelda.ORV"));
+    orv::g_Globals.SerialPort->ArmTransfer(path.toStdString(), orv::Save);
+    panel.MenuButton('S')->click();
+
+    bool ok = true;
+    bool taken = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer steps;
+    QObject::connect(&steps, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<orv::CTransferDlg*>(QApplication::activeModalWidget());
+        if (clock.elapsed() > 30000) {
+            std::fprintf(stderr, "the demonstration's save did not get under way\n");
+            if (dialog) {
+                dialog->done(0);
+            }
+            qtApp.exit(1);
+            return;
+        }
+        if (!taken) {
+            if (dialog && demo.Device().Progress().recordsSent >= 140) {
+                // Over the main window, as a dialog owned by it stands.
+                QRect main = frame->frameGeometry();
+                dialog->move(main.center() - QPoint(dialog->width() / 2, dialog->height() / 3));
+                ok = Save(Desktop({frame, &panel, dialog}), out.filePath("demo-mode.png"));
+                taken = true;
+            }
+            return;
+        }
+        if (dialog && dialog->IsFinished()) {
+            dialog->done(0);
+        } else if (!dialog && !panel.IsBusy()) {
+            qtApp.exit(0);
+        }
+    });
+    steps.start(20);
+    ok = qtApp.exec() == 0 && ok;
+    app.ExitInstance();
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: orv-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    setenv("XDG_CONFIG_HOME", qPrintable(QDir(home.path()).filePath("config")), 1);
+    setenv("XDG_CACHE_HOME", qPrintable(QDir(home.path()).filePath("cache")), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication qtApp(argc, argv);
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+    orv::SetBeeper([] {});
+
+    bool ok = StandardScreenshots(qtApp, out, home.path());
+    ok = DemoScreenshot(qtApp, out, home.path()) && ok;
     return ok ? 0 : 1;
 }
