@@ -36,47 +36,6 @@ QString Number(std::size_t n) {
     return QString::number(static_cast<qulonglong>(n));
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-// What a text memory reads as: the bytes of its n records, each CR (the
-// device's line end) a new line. Malformed records show as far as they go.
-QString TextOf(const devsim::MemoryImage& records, std::size_t& lines) {
-    QByteArray text;
-    lines = 0;
-    for (const std::string& r : records) {
-        if (r.size() < 3 || r[0] != 'n' || HexValue(r[1]) < 0 || HexValue(r[2]) < 0) {
-            continue;
-        }
-        const std::size_t count = static_cast<std::size_t>(HexValue(r[1]) * 16 + HexValue(r[2]));
-        if (count == 0) {
-            continue;
-        }
-        ++lines;
-        for (std::size_t k = 0; k < count && 4 + 2 * k < r.size(); ++k) {
-            const int high = HexValue(r[3 + 2 * k]);
-            const int low = HexValue(r[4 + 2 * k]);
-            if (high < 0 || low < 0) {
-                break;
-            }
-            const char c = static_cast<char>(high * 16 + low);
-            if (c == '\r') {
-                text += '\n';
-            } else if (c != '\0' && c != '\n') {
-                text += c;
-            }
-        }
-    }
-    return QString::fromLatin1(text);
-}
-
 QStringList NumberedLines(const std::vector<std::string>& lines) {
     QStringList out;
     out.reserve(static_cast<qsizetype>(lines.size()));
@@ -259,7 +218,7 @@ void CSimulatedDevicePanel::ShowHoldings() {
     m_memory->setStringList(NumberedLines(memory));
     m_tabs->setTabText(0, FormatQString(IDS_DEMO_MEMORY_TAB, Number(memory.size())));
     std::size_t lines = 0;
-    m_text->setPlainText(TextOf(device.Text(), lines));
+    m_text->setPlainText(QString::fromLatin1(devsim::ReadableText(device.Text(), &lines)));
     m_tabs->setTabText(1, FormatQString(IDS_DEMO_TEXT_TAB, Number(lines)));
     const std::vector<std::string> received = device.Received();
     m_received->setStringList(NumberedLines(received));
@@ -357,7 +316,7 @@ void CSimulatedDevicePanel::Finish(const devsim::Outcome& outcome) {
                 if (!m_demo.Device().AdoptReceived()) {
                     status = LoadQString(IDS_DEMO_NOTHING_RECEIVED);
                 } else if (letter == 'B') {
-                    TextOf(m_demo.Device().Text(), lines);
+                    devsim::ReadableText(m_demo.Device().Text(), &lines);
                     status = FormatQString(IDS_DEMO_ADOPTED_TEXT, Number(lines));
                 } else {
                     status = FormatQString(IDS_DEMO_ADOPTED_MEMORY, Number(c.recordsReceived));

@@ -84,6 +84,20 @@ TEST(DeviceRecords, VersionAndEndMarkFollowTheRecords) {
     EXPECT_EQ(ModelEndMark(32780, 100), "end");
 }
 
+TEST(DeviceRecords, ReadableTextSkipsHeadersAndSurvivesBrokenRecords) {
+    std::size_t lines = 99;
+    EXPECT_EQ(ReadableText({std::string(kTextHeader), TextRecord("Hi\r"), TextRecord("A\r\n"),
+                            TextRecord(std::string("B\0C", 3)), std::string(kTextEnd)},
+                           &lines),
+              "Hi\nA\nBC");
+    EXPECT_EQ(lines, 3u);
+    // A count beyond the record, a digit that is not hex, a lone letter.
+    EXPECT_EQ(ReadableText({"n054142", "n024G42FF", "n", "n0"}, &lines), "AB");
+    EXPECT_EQ(lines, 2u);
+    EXPECT_EQ(ReadableText(MakeSampleText(12)).size(),
+              ReadableText(MakeSampleText(12)).find_last_of('\n') + 1);
+}
+
 TEST(SampleMemory, IsDeterministicValidAndVaried) {
     const MemoryImage a = MakeSampleMemory(32776, 300, 7);
     EXPECT_EQ(a, MakeSampleMemory(32776, 300, 7));

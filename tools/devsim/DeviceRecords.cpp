@@ -290,6 +290,38 @@ int VersionOf(const MemoryImage& records) {
     return version;
 }
 
+std::string ReadableText(const MemoryImage& records, std::size_t* lines) {
+    std::string text;
+    std::size_t count = 0;
+    for (const std::string& r : records) {
+        if (r.size() < 3 || r[0] != 'n' || HexValue(r[1]) < 0 || HexValue(r[2]) < 0) {
+            continue;
+        }
+        const std::size_t n = static_cast<std::size_t>(HexValue(r[1]) * 16 + HexValue(r[2]));
+        if (n == 0) {
+            continue;
+        }
+        ++count;
+        for (std::size_t k = 0; k < n && 4 + 2 * k < r.size(); ++k) {
+            const int high = HexValue(r[3 + 2 * k]);
+            const int low = HexValue(r[4 + 2 * k]);
+            if (high < 0 || low < 0) {
+                break;
+            }
+            const char c = static_cast<char>(high * 16 + low);
+            if (c == '\r') {
+                text += '\n';
+            } else if (c != '\0' && c != '\n') {
+                text += c;
+            }
+        }
+    }
+    if (lines) {
+        *lines = count;
+    }
+    return text;
+}
+
 MemoryImage ReadMemoryFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

@@ -71,6 +71,12 @@ std::string_view StripLineEnd(std::string_view line);
 // leading V or v (as atoi reads it), 300 when there is none.
 int VersionOf(const MemoryImage& records);
 
+// What a text memory reads as: the bytes of its n records with a new line
+// for each CR (the device's line end); NUL and LF bytes are left out. lines
+// counts the records that carry text. A malformed record reads as far as
+// its hex digits go.
+std::string ReadableText(const MemoryImage& records, std::size_t* lines = nullptr);
+
 // Memory files: one record per line, CR LF after each. Reading accepts LF or
 // CR LF and keeps a last line without a line end (a continuation marker T).
 // Both throw std::runtime_error with the file name and the reason.

@@ -38,15 +38,6 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-bool Save(QWidget* widget, const QString& path) {
-    if (!widget->grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
-
 // A desktop for the picture: the windows where they stand, each under a
 // title bar with its caption (the offscreen platform draws no decorations).
 QImage Desktop(const QList<QWidget*>& windows) {
@@ -83,6 +74,40 @@ bool Save(const QImage& image, const QString& path) {
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+bool Save(QWidget* widget, const QString& path) {
+    return Save(widget->grab().toImage(), path);
+}
+
+// Runs the event loop through one transfer, which the progress dialog's own
+// loop drives: shoot is offered the dialog until it has taken its picture,
+// then the dialog is closed once the transfer has ended, and the loop ends
+// when idle says so. False when the transfer did not get under way.
+bool RunTransfer(QApplication& qtApp, const std::function<bool(orv::CTransferDlg*)>& shoot,
+                 const std::function<bool()>& idle) {
+    bool taken = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer steps;
+    QObject::connect(&steps, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<orv::CTransferDlg*>(QApplication::activeModalWidget());
+        if (clock.elapsed() > 30000) {
+            std::fprintf(stderr, "the transfer did not get under way\n");
+            if (dialog) {
+                dialog->done(0);
+            }
+            qtApp.exit(1);
+        } else if (!taken) {
+            taken = dialog && shoot(dialog);
+        } else if (dialog && dialog->IsFinished()) {
+            dialog->done(0);
+        } else if (!dialog && idle()) {
+            qtApp.exit(0);
+        }
+    });
+    steps.start(20);
+    return qtApp.exec() == 0;
 }
 
 constexpr uint32_t kModel = 32776;  // Mirelda: four toolbar buttons
@@ -125,40 +150,21 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     script.faults.silence[260] = 2500;
     device.Start(script);
 
-    bool taken = false;
-    QElapsedTimer clock;
-    clock.start();
     QElapsedTimer paused;
-    QTimer steps;
-    QObject::connect(&steps, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<orv::CTransferDlg*>(QApplication::activeModalWidget());
-        if (clock.elapsed() > 30000) {
-            std::fprintf(stderr, "the transfer did not get under way\n");
-            if (dialog) {
-                dialog->done(0);
-            }
-            qtApp.exit(1);
-            return;
+    auto shoot = [&](orv::CTransferDlg* dialog) {
+        if (device.Progress().recordsReceived < 260) {
+            return false;
         }
-        if (!taken) {
-            if (dialog && device.Progress().recordsReceived >= 260) {
-                if (!paused.isValid()) {
-                    paused.start();
-                } else if (paused.elapsed() > 700) {
-                    ok = Save(dialog, out.filePath(QStringLiteral("transfer-progress.png"))) && ok;
-                    taken = true;
-                }
-            }
-            return;
+        if (!paused.isValid()) {
+            paused.start();
         }
-        if (dialog && dialog->IsFinished()) {
-            dialog->done(0);
-        } else if (!dialog && !device.Running()) {
-            qtApp.exit(0);
+        if (paused.elapsed() <= 700) {
+            return false;
         }
-    });
-    steps.start(50);
-    ok = qtApp.exec() == 0 && ok;
+        ok = Save(dialog, out.filePath(QStringLiteral("transfer-progress.png"))) && ok;
+        return true;
+    };
+    ok = RunTransfer(qtApp, shoot, [&] { return !device.Running(); }) && ok;
     device.Wait(std::chrono::seconds(5));
     app.ExitInstance();
     return ok;
@@ -187,38 +193,17 @@ bool DemoScreenshot(QApplication& qtApp, const QDir& out, const QString& home) {
     panel.MenuButton('S')->click();
 
     bool ok = true;
-    bool taken = false;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer steps;
-    QObject::connect(&steps, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<orv::CTransferDlg*>(QApplication::activeModalWidget());
-        if (clock.elapsed() > 30000) {
-            std::fprintf(stderr, "the demonstration's save did not get under way\n");
-            if (dialog) {
-                dialog->done(0);
-            }
-            qtApp.exit(1);
-            return;
+    auto shoot = [&](orv::CTransferDlg* dialog) {
+        if (demo.Device().Progress().recordsSent < 140) {
+            return false;
         }
-        if (!taken) {
-            if (dialog && demo.Device().Progress().recordsSent >= 140) {
-                // Over the main window, as a dialog owned by it stands.
-                QRect main = frame->frameGeometry();
-                dialog->move(main.center() - QPoint(dialog->width() / 2, dialog->height() / 3));
-                ok = Save(Desktop({frame, &panel, dialog}), out.filePath("demo-mode.png"));
-                taken = true;
-            }
-            return;
-        }
-        if (dialog && dialog->IsFinished()) {
-            dialog->done(0);
-        } else if (!dialog && !panel.IsBusy()) {
-            qtApp.exit(0);
-        }
-    });
-    steps.start(20);
-    ok = qtApp.exec() == 0 && ok;
+        // Over the main window, as a dialog owned by it stands.
+        QRect main = frame->frameGeometry();
+        dialog->move(main.center() - QPoint(dialog->width() / 2, dialog->height() / 3));
+        ok = Save(Desktop({frame, &panel, dialog}), out.filePath("demo-mode.png"));
+        return true;
+    };
+    ok = RunTransfer(qtApp, shoot, [&] { return !panel.IsBusy(); }) && ok;
     app.ExitInstance();
     return ok;
 }
