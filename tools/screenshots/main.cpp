@@ -1,7 +1,7 @@
-// Renders the main window, the progress dialog of a restore in progress and
-// demonstration mode during a save into PNG files, with a simulated device on
-// a pseudo-terminal and a profile in a temporary folder. Runs under Qt's
-// offscreen platform.
+// Renders the main window, the progress dialog of a restore in progress, the
+// keyboard overlay editor and demonstration mode during a save into PNG
+// files, with a simulated device on a pseudo-terminal and a profile in a
+// temporary folder. Runs under Qt's offscreen platform.
 //
 //   orv-screenshots OUTPUT_FOLDER
 #include <stdlib.h>
@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "OverlayShot.h"
 #include "app/Beep.h"
 #include "app/ORVApp.h"
 #include "app/PortList.h"
@@ -166,6 +167,9 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     };
     ok = RunTransfer(qtApp, shoot, [&] { return !device.Running(); }) && ok;
     device.Wait(std::chrono::seconds(5));
+    ok = ShootOverlayEditor(app, home, out.path(),
+                            [](QWidget* w, const QString& path) { return Save(w, path); }) &&
+         ok;
     app.ExitInstance();
     return ok;
 }
