@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "app/MessageBox.h"
 #include "app/PortMap.h"
 #include "app/QtText.h"
 #include "core/Catalogue.h"
@@ -88,6 +89,9 @@ std::unique_ptr<QSettings> CDemoMode::OpenProfile() {
 }
 
 void CDemoMode::MapPort() {
+    if (m_profilePath.isEmpty()) {
+        return;
+    }
     // Settings objects of one file share their values within the process, so
     // the program's own profile object sees this at once.
     QSettings profile(m_profilePath, QSettings::IniFormat);
@@ -103,7 +107,13 @@ void CDemoMode::ChangeModel(uint32_t modelId, CORVSerialPort& engine) {
         m_panel->Detach();
     }
     m_device->Stop();
-    m_device = std::make_unique<devsim::SimulatedDevice>(modelId);
+    try {
+        m_device = std::make_unique<devsim::SimulatedDevice>(modelId);
+    } catch (const std::exception& e) {
+        // The device of the old model stays attached; the program goes on.
+        ShowMessageBox(FormatQString(IDM_DEMO_NO_DEVICE, QString::fromLocal8Bit(e.what())),
+                       QMessageBox::Warning);
+    }
     MapPort();
     Attach(engine);
     if (m_panel) {
