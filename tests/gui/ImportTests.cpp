@@ -151,6 +151,30 @@ TEST_F(ImportTest, KeepAspectToggleConvertsAgainAndRepaintsThePreview) {
     EXPECT_EQ(icons[0].block, ExpectedBlock(dlg.PathName(), true));
 }
 
+TEST_F(ImportTest, IconThatCannotBeStoredIsReportedAndALaterBadFileCancels) {
+    CapturingReporter reporter;
+    fs::path notBitmap = m_dir / "notes.bmp";
+    WriteFileBytes(notBitmap, "Dear diary");
+    fs::create_directory(kIconImportFileName);  // cannot be opened for appending
+    CIconPropertiesDlg dlg({Bitmap("a.bmp"), Bitmap("b.bmp"), QString::fromStdString(notBitmap)});
+    dlg.show();
+    dlg.OkButton()->click();
+    EXPECT_EQ(reporter.Messages(), std::vector<std::string>{LoadString(IDS_ICON_FILE_OPEN_ERROR)});
+    ASSERT_TRUE(dlg.isVisible());  // on to the next file all the same
+    EXPECT_TRUE(dlg.PathName().endsWith("/b.bmp"));
+
+    fs::remove(kIconImportFileName);
+    reporter.Clear();
+    dlg.OkButton()->click();
+    EXPECT_EQ(reporter.Messages(),
+              std::vector<std::string>{notBitmap.string() + LoadString(IDS_NOT_256_COLOURS)});
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    std::vector<ImportedIcon> icons = IconsOfImportFile(ImportFile(kIconImportFileName));
+    ASSERT_EQ(icons.size(), 1u);
+    EXPECT_EQ(icons[0].name, "b");
+}
+
 TEST_F(ImportTest, PreviewShowsTheDevicePaletteCrisplyEnlarged) {
     // A checkerboard of single pixels must stay a checkerboard of sharp squares.
     IconBitmap bitmap = MakePicture(74, 62, [](int x, int y) { return (x + y) % 2 ? 35 : 250; });
