@@ -1,6 +1,7 @@
 #include "cli/MediaCommands.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 
@@ -25,10 +26,18 @@ struct MediaArgs {
     std::vector<std::string> files;
 };
 
-// The command's own flags among its operands ("--" ends them); any other
-// flag is a usage error.
-std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, bool sizingFlags, bool prepareFlag,
-                                        std::string& error) {
+// What a media command accepts besides its files.
+struct MediaSyntax {
+    bool sizingFlags;  // --keep-aspect, --stretch
+    bool prepareFlag;  // --prepare-only
+    size_t minFiles;
+    size_t maxFiles;
+    const char* filesText;  // how the usage error names the files
+};
+
+// The command's flags among its operands ("--" ends them) and its files.
+// Nothing, once a usage error has been printed.
+std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, const MediaSyntax& syntax) {
     MediaArgs args;
     bool flagsEnded = false;
     for (const std::string& operand : cl.operands) {
@@ -39,18 +48,22 @@ std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, bool sizingFlags,
         bool keep = operand == "--keep-aspect";
         if (operand == "--") {
             flagsEnded = true;
-        } else if (sizingFlags && (keep || operand == "--stretch")) {
+        } else if (syntax.sizingFlags && (keep || operand == "--stretch")) {
             if (args.keepAspect && *args.keepAspect != keep) {
-                error = "--keep-aspect and --stretch exclude each other";
+                UsageError("--keep-aspect and --stretch exclude each other");
                 return std::nullopt;
             }
             args.keepAspect = keep;
-        } else if (prepareFlag && operand == "--prepare-only") {
+        } else if (syntax.prepareFlag && operand == "--prepare-only") {
             args.prepareOnly = true;
         } else {
-            error = "unknown option " + operand + " for " + cl.command;
+            UsageError("unknown option " + operand + " for " + cl.command);
             return std::nullopt;
         }
+    }
+    if (args.files.size() < syntax.minFiles || args.files.size() > syntax.maxFiles) {
+        UsageError(cl.command + " takes " + syntax.filesText);
+        return std::nullopt;
     }
     return args;
 }
@@ -90,13 +103,10 @@ int NameError(const IconToImport& icon, const std::string& message) {
 }  // namespace
 
 int RunImportIcons(const CommandLine& cl) {
-    std::string error;
-    std::optional<MediaArgs> args = ParseMediaArgs(cl, true, true, error);
+    std::optional<MediaArgs> args =
+        ParseMediaArgs(cl, {true, true, 1, SIZE_MAX, "one or more BITMAP[=NAME]"});
     if (!args) {
-        return UsageError(error);
-    }
-    if (args->files.empty()) {
-        return UsageError("import-icons takes one or more BITMAP[=NAME]");
+        return kExitUsage;
     }
     // Every name is checked and every picture converted before the import
     // file is touched, so a mistake leaves no half-made file behind.
@@ -147,13 +157,9 @@ int RunImportIcons(const CommandLine& cl) {
 }
 
 int RunImportSound(const CommandLine& cl) {
-    std::string error;
-    std::optional<MediaArgs> args = ParseMediaArgs(cl, false, true, error);
+    std::optional<MediaArgs> args = ParseMediaArgs(cl, {false, true, 1, 1, "one WAVFILE"});
     if (!args) {
-        return UsageError(error);
-    }
-    if (args->files.size() != 1) {
-        return UsageError("import-sound takes one WAVFILE");
+        return kExitUsage;
     }
     const std::string& source = args->files.front();
     // The import's own message names only the import file; a sound that
@@ -175,13 +181,10 @@ int RunImportSound(const CommandLine& cl) {
 }
 
 int RunConvertIcon(const CommandLine& cl) {
-    std::string error;
-    std::optional<MediaArgs> args = ParseMediaArgs(cl, true, false, error);
+    std::optional<MediaArgs> args =
+        ParseMediaArgs(cl, {true, false, 2, 2, "BITMAP and OUTPUT.bmp"});
     if (!args) {
-        return UsageError(error);
-    }
-    if (args->files.size() != 2) {
-        return UsageError("convert-icon takes BITMAP and OUTPUT.bmp");
+        return kExitUsage;
     }
     IconBitmap bitmap;
     if (!LoadAndConvertIcon(args->files[0], KeepAspect(*args), bitmap) ||

@@ -58,6 +58,32 @@ protected:
         return EncodeIconImage(bitmap);
     }
 
+    // The device asks for an import while the user plays the steps; the
+    // device's outcome once both are done.
+    static devsim::Outcome DeviceAsks(AppHarness& harness, ModalDriver& user, char letter) {
+        devsim::Script script;
+        script.letter = letter;
+        harness.Device().Start(script);
+        EXPECT_TRUE(user.WaitDone(30000));
+        EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
+        std::optional<devsim::Outcome> outcome = harness.Device().Wait(std::chrono::seconds(10));
+        if (!outcome) {
+            harness.Device().Stop();
+            ADD_FAILURE() << "the device did not finish";
+            return {};
+        }
+        return *outcome;
+    }
+
+    // The names of the icons in the icon import file, in order.
+    static std::vector<std::string> ImportedNames() {
+        std::vector<std::string> names;
+        for (const ImportedIcon& icon : IconsOfImportFile(ImportFile(kIconImportFileName))) {
+            names.push_back(icon.name);
+        }
+        return names;
+    }
+
     static std::string ImportFile(const char* name) {
         return ReadFileBytes(fs::current_path() / name);
     }
@@ -111,9 +137,7 @@ TEST_F(ImportTest, NameRulesKeepTheDialogOpenUntilTheNameIsGood) {
     EXPECT_TRUE(reporter.Messages().empty());
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    std::vector<ImportedIcon> icons = IconsOfImportFile(ImportFile(kIconImportFileName));
-    ASSERT_EQ(icons.size(), 1u);
-    EXPECT_EQ(icons[0].name, "Cats_2-b");
+    EXPECT_EQ(ImportedNames(), std::vector<std::string>{"Cats_2-b"});
 }
 
 TEST_F(ImportTest, KeepAspectToggleConvertsAgainAndRepaintsThePreview) {
@@ -170,9 +194,7 @@ TEST_F(ImportTest, IconThatCannotBeStoredIsReportedAndALaterBadFileCancels) {
               std::vector<std::string>{notBitmap.string() + LoadString(IDS_NOT_256_COLOURS)});
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    std::vector<ImportedIcon> icons = IconsOfImportFile(ImportFile(kIconImportFileName));
-    ASSERT_EQ(icons.size(), 1u);
-    EXPECT_EQ(icons[0].name, "b");
+    EXPECT_EQ(ImportedNames(), std::vector<std::string>{"b"});
 }
 
 TEST_F(ImportTest, PreviewShowsTheDevicePaletteCrisplyEnlarged) {
@@ -273,21 +295,27 @@ TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     EXPECT_EQ(icons[1].block, ExpectedBlock(pic, true));
 }
 
+// The icon dialog: toggles Maintain Aspect Ratio, then OK or Cancel.
+ModalDriver::Step ToggleKeepAspectAndClose(bool ok) {
+    return [=](QWidget* modal) {
+        auto* dlg = qobject_cast<CIconPropertiesDlg*>(modal);
+        if (!dlg || !dlg->isVisible()) {
+            return false;
+        }
+        dlg->KeepAspectCheck()->click();
+        QTimer::singleShot(0, ok ? dlg->OkButton() : dlg->findChild<QPushButton*>("2"),
+                           &QPushButton::click);
+        return true;
+    };
+}
+
 TEST_F(ImportTest, CancelStoresNeitherTheSettingNorAnArming) {
     AppHarness harness(32776);
     ASSERT_EQ(g_Globals.MaintainAspectRatio, 1);
     QString wide = Bitmap("wide.bmp", 100, 20);
     ModalDriver user;
     user.Then(ModalDriver::ChooseFiles({wide}));
-    user.Then([](QWidget* modal) {
-        auto* dlg = qobject_cast<CIconPropertiesDlg*>(modal);
-        if (!dlg || !dlg->isVisible()) {
-            return false;
-        }
-        dlg->KeepAspectCheck()->click();
-        dlg->reject();
-        return true;
-    });
+    user.Then(ToggleKeepAspectAndClose(false));
     QTest::keyClick(&harness.Frame(), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(user.WaitDone());
     EXPECT_EQ(g_Globals.MaintainAspectRatio, 1);
@@ -297,15 +325,7 @@ TEST_F(ImportTest, CancelStoresNeitherTheSettingNorAnArming) {
     // The same with OK: stored, and written to the profile at exit.
     ASSERT_TRUE(harness.Activate());
     user.Then(ModalDriver::ChooseFiles({wide}));
-    user.Then([](QWidget* modal) {
-        auto* dlg = qobject_cast<CIconPropertiesDlg*>(modal);
-        if (!dlg || !dlg->isVisible()) {
-            return false;
-        }
-        dlg->KeepAspectCheck()->click();
-        QTimer::singleShot(0, dlg->OkButton(), &QPushButton::click);
-        return true;
-    });
+    user.Then(ToggleKeepAspectAndClose(true));
     harness.Frame().Action(ID_IMPORT_ICONS)->trigger();
     ASSERT_TRUE(user.WaitDone());
     EXPECT_EQ(g_Globals.MaintainAspectRatio, 0);
@@ -325,14 +345,8 @@ TEST_F(ImportTest, IconRequestFromTheDeviceSendsTheImportFileInOrder) {
     user.Then(ConfirmIcon("cat.bmp"));
     user.Then(ConfirmIcon("dog.bmp"));
     user.Then(CloseTransfer(&file, &status));
-    devsim::Script script;
-    script.letter = 'i';
-    harness.Device().Start(script);
-    ASSERT_TRUE(user.WaitDone(30000));
-    std::optional<devsim::Outcome> outcome = harness.Device().Wait(std::chrono::seconds(10));
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->kind, OutcomeKind::Completed) << devsim::Summary(*outcome);
-    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
+    devsim::Outcome outcome = DeviceAsks(harness, user, 'i');
+    EXPECT_EQ(outcome.kind, OutcomeKind::Completed) << devsim::Summary(outcome);
     EXPECT_EQ(status, "Memory transfer completed successfully");
     EXPECT_EQ(file, kIconImportFileName);
 
@@ -354,16 +368,10 @@ TEST_F(ImportTest, FirstBitmapThatCannotBeLoadedAnswersTheRequestWithCancel) {
     user.Then(ModalDriver::ChooseFiles({QString::fromStdString(notBitmap.string())}));
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &refused));
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &cancelled));
-    devsim::Script script;
-    script.letter = 'i';
-    harness.Device().Start(script);
-    ASSERT_TRUE(user.WaitDone(30000));
-    std::optional<devsim::Outcome> outcome = harness.Device().Wait(std::chrono::seconds(10));
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->kind, OutcomeKind::Refused) << devsim::Summary(*outcome);
+    devsim::Outcome outcome = DeviceAsks(harness, user, 'i');
+    EXPECT_EQ(outcome.kind, OutcomeKind::Refused) << devsim::Summary(outcome);
     EXPECT_EQ(refused.toStdString(), notBitmap.string() + LoadString(IDS_NOT_256_COLOURS));
     EXPECT_EQ(cancelled, "Memory transfer has been cancelled");
-    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
 }
 
 TEST_F(ImportTest, SoundRequestFromTheDeviceSendsTheSoundAndNamesIt) {
@@ -381,29 +389,15 @@ TEST_F(ImportTest, SoundRequestFromTheDeviceSendsTheSoundAndNamesIt) {
     QString status;
     user.Then(ModalDriver::ChooseFiles({QString::fromStdString(wav.string())}, &title));
     user.Then(CloseTransfer(&file, &status));
-    devsim::Script script;
-    script.letter = 'V';
-    harness.Device().Start(script);
-    ASSERT_TRUE(user.WaitDone(30000));
-    std::optional<devsim::Outcome> outcome = harness.Device().Wait(std::chrono::seconds(10));
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->kind, OutcomeKind::Completed) << devsim::Summary(*outcome);
-    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
+    devsim::Outcome outcome = DeviceAsks(harness, user, 'V');
+    EXPECT_EQ(outcome.kind, OutcomeKind::Completed) << devsim::Summary(outcome);
     EXPECT_EQ(title, "Choose a .wav Sound file to import");
     EXPECT_EQ(file.toStdString(), wav.string());
     EXPECT_EQ(status, "Memory transfer completed successfully");
 
     std::string sent = ImportFile(kSoundImportFileName);
     EXPECT_EQ(harness.Device().ReceivedBytes(), sent);
-    std::vector<ImportRecord> records = ParseImportRecords(sent);
-    ASSERT_EQ(records.size(), 1u + (sound.size() + 31) / 32);
-    EXPECT_EQ(sent.substr(0, 9), "N01DD21\r\n");
-    std::string carried;
-    for (size_t i = 1; i < records.size(); ++i) {
-        EXPECT_EQ(SequenceOf(records[i]), static_cast<int>(i - 1));
-        carried.append(records[i].payload.begin() + 2, records[i].payload.end());
-    }
-    EXPECT_EQ(carried, sound);
+    EXPECT_EQ(SoundOfImportFile(sent), sound);
 }
 
 }  // namespace

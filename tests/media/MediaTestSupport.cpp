@@ -134,4 +134,16 @@ std::vector<ImportedIcon> IconsOfImportFile(const std::string& text) {
     return icons;
 }
 
+std::string SoundOfImportFile(const std::string& text) {
+    EXPECT_EQ(text.substr(0, 9), "N01DD21\r\n");
+    std::vector<ImportRecord> records = ParseImportRecords(text);
+    std::string sound;
+    for (size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].letter, 'n');
+        EXPECT_EQ(SequenceOf(records[i]), static_cast<int>(i - 1));
+        sound.append(records[i].payload.begin() + 2, records[i].payload.end());
+    }
+    return sound;
+}
+
 }  // namespace orv::test

@@ -79,6 +79,11 @@ struct ImportedIcon {
 };
 std::vector<ImportedIcon> IconsOfImportFile(const std::string& text);
 
+// The bytes a sound import file carries, put together from its data records.
+// Fails the test when the file does not start with the header record N01DD21
+// or a sequence number is not the next one.
+std::string SoundOfImportFile(const std::string& text);
+
 // A bitmap file of width x height pixels whose pixel at (x, y) (y = 0 is the
 // top row) is index(x, y), with colours as its colour table.
 template <typename F>
