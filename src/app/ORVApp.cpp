@@ -12,6 +12,7 @@
 #include "app/PortMap.h"
 #include "app/ProfileStore.h"
 #include "app/QtText.h"
+#include "app/WaitCursor.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
@@ -28,15 +29,6 @@ namespace orv {
 namespace {
 
 CORVApp* g_app = nullptr;
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 bool IsTimeoutOption(const QString& arg) {
     return arg.size() <= 3 && arg.size() >= 2 &&

@@ -80,27 +80,21 @@ COptionsDlg::COptionsDlg(QSettings& profile, QWidget* parent)
 }
 
 void COptionsDlg::AddPortLine(unsigned number, const QString& description) {
-    m_ports->addItem(QStringLiteral("COM%1 - %2").arg(number).arg(description));
+    m_ports->addItem(PortLine{number, description}.Text());
 }
 
 void COptionsDlg::OnInitDialog() {
     m_useDefault->setChecked(m_bUseDefault);
 
-    std::vector<unsigned> numbers;
-    std::vector<QString> descriptions;
-    bool listed = EnumeratePorts(m_profile, numbers, descriptions);
-    if (!listed || numbers.empty()) {
-        ProbePorts(m_profile, numbers);
-        descriptions.assign(numbers.size(), LoadQString(IDS_PORTS_PROBED));
-        if (numbers.empty()) {
-            ORV_INTERNAL_ERROR();
-        }
+    const std::vector<PortLine> lines = ListPorts(m_profile);
+    if (lines.empty()) {
+        ORV_INTERNAL_ERROR();
     }
-    for (size_t i = 0; i < numbers.size(); ++i) {
-        if (static_cast<int>(numbers[i]) == g_Globals.CommPort) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (static_cast<int>(lines[i].number) == g_Globals.CommPort) {
             m_nPortSelection = static_cast<int>(i);
         }
-        AddPortLine(numbers[i], descriptions[i]);
+        m_ports->addItem(lines[i].Text());
     }
     if (m_nPortSelection >= 0 && m_nPortSelection < m_ports->count()) {
         m_ports->setCurrentRow(m_nPortSelection);

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "app/PortMap.h"
+#include "core/StringTable.h"
 #include "engine/SerialLine.h"
 
 namespace orv {
@@ -97,6 +98,24 @@ bool ProbePorts(QSettings& profile, std::vector<unsigned>& numbers) {
         }
     }
     return true;
+}
+
+QString PortLine::Text() const {
+    return QStringLiteral("COM%1 - %2").arg(number).arg(description);
+}
+
+std::vector<PortLine> ListPorts(QSettings& profile) {
+    std::vector<unsigned> numbers;
+    std::vector<QString> descriptions;
+    if (!EnumeratePorts(profile, numbers, descriptions) || numbers.empty()) {
+        ProbePorts(profile, numbers);
+        descriptions.assign(numbers.size(), QString::fromStdString(LoadString(IDS_PORTS_PROBED)));
+    }
+    std::vector<PortLine> lines;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        lines.push_back({numbers[i], descriptions[i]});
+    }
+    return lines;
 }
 
 }  // namespace orv

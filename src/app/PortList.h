@@ -38,4 +38,16 @@ bool EnumeratePorts(QSettings& profile, std::vector<unsigned>& numbers,
 // COM1 to COM8 whose devices open, or exist but are in use.
 bool ProbePorts(QSettings& profile, std::vector<unsigned>& numbers);
 
+// One line of the port settings dialog's port list.
+struct PortLine {
+    unsigned number;
+    QString description;
+    // "COM3 - " and the description.
+    QString Text() const;
+};
+// The port list as the port settings dialog shows it: the system's list, or,
+// when that finds nothing, COM1 to COM8 probed, each described as
+// "*Communications Port". Empty when neither finds a port.
+std::vector<PortLine> ListPorts(QSettings& profile);
+
 }  // namespace orv

@@ -1,8 +1,9 @@
 #include "cli/Commands.h"
 
+#include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/PortMap.h"
+#include "app/PortList.h"
 #include "app/ProfileStore.h"
 #include "cli/Inspect.h"
 #include "cli/MediaCommands.h"
@@ -57,9 +58,17 @@ int RunModels() {
 
 int RunPorts() {
     std::unique_ptr<QSettings> profile = OpenUserProfile();
-    PortMap ports(*profile);
-    for (int port = kFirstComPort; port <= kLastComPort; ++port) {
-        std::printf("COM%d - %s\n", port, ports.DevicePath(port).c_str());
+    // Listing gives newly found devices COM numbers; orv-cli never writes the
+    // profile, so the list works on a copy of the port map.
+    QTemporaryDir scratchDir;
+    QSettings scratch(scratchDir.filePath(QStringLiteral("ports.ini")), QSettings::IniFormat);
+    profile->beginGroup(QStringLiteral("Ports"));
+    for (const QString& key : profile->childKeys()) {
+        scratch.setValue(QStringLiteral("Ports/") + key, profile->value(key));
+    }
+    profile->endGroup();
+    for (const PortLine& line : ListPorts(scratch)) {
+        std::printf("%s\n", line.Text().toLocal8Bit().constData());
     }
     return kExitOk;
 }

@@ -11,6 +11,7 @@
 #include "core/StringTable.h"
 #include "engine/MemoryFile.h"
 #include "engine/Record.h"
+#include "overlay/OverlayInspect.h"
 
 namespace orv::cli {
 
@@ -238,6 +239,14 @@ int InspectImport(bool icons, const std::vector<Line>& lines, Report& report) {
     return report.Finish();
 }
 
+int InspectOverlay(const std::string& data, std::FILE* out) {
+    OverlayFileReport overlay = DescribeOverlayFile(data);
+    std::fputs(overlay.ToText().c_str(), out);
+    size_t problems = overlay.problems.size();
+    std::fprintf(out, "%zu problem%s\n", problems, problems == 1 ? "" : "s");
+    return problems == 0 ? kExitOk : kExitFailed;
+}
+
 int InspectText(const std::vector<Line>& lines, Report& report) {
     report.Note("text file, " + std::to_string(lines.size()) + " line" +
                 (lines.size() == 1 ? "" : "s"));
@@ -269,6 +278,11 @@ int RunInspect(const std::string& path, std::FILE* out) {
     if (data.empty()) {
         report.Note("empty file");
         return report.Finish();
+    }
+    // An overlay is a grid of cells rather than a stream of records: say
+    // what each cell holds.
+    if (LooksLikeOverlayFile(data)) {
+        return InspectOverlay(data, out);
     }
     std::vector<Line> lines = SplitLines(data);
     const std::string& first = lines.front().text;

@@ -259,6 +259,15 @@ constexpr Entry kTable[] = {
     {40316, "the length byte gives %1 bytes but the cell's text has %2"},
     {40317, "the cell holds bytes other than zero after its text"},
     {40318, "The program cannot open this file: record %1 is rejected."},
+    {40319, "Save As"},
+    {40320, "&Save"},
+    {40321, "&Close"},
+    {40322, "C&lear All"},
+    {40323, "&Reload"},
+    {40324,
+     "One key of the keyboard overlay. Type the text the key sends: up to 63 characters, a new "
+     "line counting as one. Ctrl with a letter types a control character."},
+    {40325, "Keyboard overlay editor"},
     // Simulated device and orv-cli (40400-40499).
     {57344, "ORV by Tarveline"},
     {57603, "Save the current file"},

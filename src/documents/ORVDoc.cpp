@@ -9,6 +9,7 @@
 
 #include "app/CommandIds.h"
 #include "app/MessageBox.h"
+#include "app/ORVApp.h"
 #include "app/QtText.h"
 #include "app/RecentFileList.h"
 #include "core/Errors.h"
@@ -22,6 +23,7 @@
 #include "documents/OpenActionDlg.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
+#include "overlay/KeyboardView.h"
 
 namespace orv {
 
@@ -30,9 +32,7 @@ CORVDoc::CORVDoc(CRecentFileList& recentFiles) : m_recentFiles(recentFiles) {}
 CORVDoc::~CORVDoc() = default;
 
 void CORVDoc::DeleteContents() {
-    if (m_overlay) {
-        m_overlay->DeleteContents();
-    }
+    m_cells.Clear();
 }
 
 void CORVDoc::SetPathName(const QString& path) {
@@ -44,6 +44,11 @@ void CORVDoc::SetPathName(const QString& path) {
 }
 
 bool CORVDoc::OnOpenDocument(const QString& path) {
+    // A file handed over while an overlay is being edited: the edits are
+    // offered for saving first.
+    if (g_Globals.CurrentViewId == kKeyboardViewId && !SaveOverlayEdits()) {
+        return false;
+    }
     std::string name = StdStr(path);
     int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     int err = fd < 0 ? errno : 0;
@@ -57,6 +62,11 @@ bool CORVDoc::OnOpenDocument(const QString& path) {
     if (err != 0) {
         ReportFileError(FileError::FromErrno(err, name));
         return false;
+    }
+    // The editor closes: its Save would otherwise write the overlay into the
+    // file just handed over.
+    if (g_Globals.CurrentViewId == kKeyboardViewId) {
+        SwitchView(kMainViewId);
     }
     DeleteContents();
     SetModifiedFlag(false);
@@ -73,19 +83,15 @@ void CORVDoc::SwitchView(int viewId) {
     QWidget* next = nullptr;
     if (viewId == kKeyboardViewId) {
         ORV_CHECK(shown == g_Globals.MainView);
-        if (!m_keyboardView) {
-            if (!m_overlay) {
-                ORV_INTERNAL_ERROR();
-                return;
-            }
+        if (!g_Globals.KeyboardView) {
             if (auto* main = qobject_cast<CORVView*>(shown)) {
                 g_Globals.MainView = main;
             }
-            m_keyboardView = m_overlay->CreateView(m_frame->Views());
+            g_Globals.KeyboardView = new CKeyboardView(*this, m_frame->Views());
         }
-        next = m_keyboardView;
+        next = g_Globals.KeyboardView;
     } else {
-        ORV_CHECK(shown == m_keyboardView && g_Globals.MainView);
+        ORV_CHECK(shown == g_Globals.KeyboardView && g_Globals.MainView);
         if (!g_Globals.MainView) {
             return;
         }
@@ -98,37 +104,10 @@ void CORVDoc::SwitchView(int viewId) {
     if (next == g_Globals.MainView) {
         g_Globals.MainView->OnActivateView();
     }
-}
-
-bool CORVDoc::OpenOverlay(const QString& path) {
-    if (!m_overlay) {
-        ORV_INTERNAL_ERROR();
-        return false;
+    // The device items follow the view shown.
+    if (CORVApp* app = CORVApp::Instance()) {
+        app->UpdateCommandUI();
     }
-    if (!m_overlay->ReadOverlay(path)) {
-        return false;
-    }
-    if (g_Globals.CurrentViewId != kKeyboardViewId) {
-        SwitchView(kKeyboardViewId);
-    }
-    if (!ORV_CHECK(m_keyboardView)) {
-        return false;
-    }
-    m_overlay->LoadView();
-    return true;
-}
-
-void CORVDoc::OnEditKeyboardOverlay() {
-    if (g_Globals.CurrentViewId == kKeyboardViewId && IsModified()) {
-        if (!m_overlay || !m_overlay->SaveModified()) {
-            return;
-        }
-    }
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
-    if (dlg.RunForCommand(ID_EDIT_OVERLAY) != 1) {
-        return;
-    }
-    OpenOverlay(dlg.PathName());
 }
 
 void CORVDoc::OnDeleteFile() {

@@ -1,11 +1,12 @@
-// The one document: its file path, the switch between the main form and the
-// overlay editor, and the file commands of the File menu.
+// The one document: the keyboard overlay and its file path, the switch
+// between the main form and the overlay editor, and the file commands of the
+// File menu.
 #pragma once
 
 #include <QObject>
 #include <QString>
 
-#include "documents/OverlayEditing.h"
+#include "overlay/OverlayCells.h"
 
 namespace orv {
 
@@ -22,7 +23,11 @@ public:
 
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    // Empties every cell of the overlay.
     void DeleteContents();
+
+    // The overlay's 32 cells.
+    OverlayCells& Cells() { return m_cells; }
 
     const QString& PathName() const { return m_strPathName; }
     // Makes path the document's file and puts it first in the recent files.
@@ -36,11 +41,21 @@ public:
     // Shows the main form (101) or the overlay editor (140) in the frame.
     void SwitchView(int viewId);
 
-    // The keyboard overlay editor; without one the overlay commands report an
-    // internal error.
-    void SetOverlayEditing(COverlayEditing* editing) { m_overlay = editing; }
-    QWidget* KeyboardView() const { return m_keyboardView; }
-
+    // Replaces the overlay with the file's. False when it could not be read
+    // (the user has been told; the cells then hold what was read before the
+    // fault).
+    bool ReadOverlay(const QString& path);
+    // Writes the overlay over the start of an existing file. False when it
+    // could not be written (the user has been told).
+    bool OnSaveDocument(const QString& path);
+    // "Save changes to %1?" when the overlay is modified: Yes saves (asking for
+    // a new name when the file is gone or read-only), No goes on. False for
+    // Cancel or a failed save.
+    bool SaveModified();
+    // While the editor is shown: copies its cells into the overlay and, when
+    // modified, asks SaveModified. False when the text does not fit or the
+    // user stopped.
+    bool SaveOverlayEdits();
     // Reads path into the overlay editor and shows it.
     bool OpenOverlay(const QString& path);
 
@@ -53,9 +68,12 @@ public:
 
 private:
     CRecentFileList& m_recentFiles;
+    // The name to save under when the document's file is gone or read-only;
+    // empty when the user cancelled.
+    QString AskSaveAsName() const;
+
     CMainFrame* m_frame = nullptr;
-    COverlayEditing* m_overlay = nullptr;
-    QWidget* m_keyboardView = nullptr;
+    OverlayCells m_cells;
     QString m_strPathName;
     bool m_bModified = false;
 };

@@ -1,6 +1,7 @@
 #include "frame/MainFrm.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLayout>
@@ -324,6 +325,14 @@ void CMainFrame::customEvent(QEvent* event) {
         return;
     }
     QMainWindow::customEvent(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_app.Document().SaveOverlayEdits()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {

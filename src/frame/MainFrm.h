@@ -61,6 +61,8 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
+    // Unsaved overlay edits are offered for saving before the window closes.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* AddCommand(int commandId, const QString& menuText);

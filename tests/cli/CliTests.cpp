@@ -6,7 +6,9 @@
 #include "core/Catalogue.h"
 #include "core/StringTable.h"
 #include "devsim/SimulatedDevice.h"
+#include "overlay/OverlayCells.h"
 #include "tests/cli/CliTestSupport.h"
+#include "tests/overlay/OverlayTestSupport.h"
 
 namespace orv::test {
 namespace {
@@ -124,6 +126,31 @@ TEST_F(CliTest, InspectTellsWhatIsWrongWithLineNumbers) {
     Result text = Cli({"inspect", "notes.txt"});
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("text file, 2 lines"), std::string::npos) << text.out;
+}
+
+TEST_F(CliTest, InspectListsTheCellsOfAnOverlayAndItsDamage) {
+    OverlayCells cells;
+    SetCellText(cells, 0, "abc");
+    SetCellText(cells, 31, "Yes\rplease\x03");
+    std::string good = OverlayFileBytes(cells);
+    WriteFileBytes(dir / "keys.orv", good);
+    Result ok = Cli({"inspect", "keys.orv"});
+    EXPECT_EQ(ok.exitCode, 0) << ok.out;
+    EXPECT_NE(ok.out.find("keys.orv: Keyboard emulation overlay file, 4448 bytes"),
+              std::string::npos)
+        << ok.out;
+    EXPECT_NE(ok.out.find("A1 \"abc\""), std::string::npos) << ok.out;
+    EXPECT_NE(ok.out.find("H4 \"Yes\\rplease\\x03\""), std::string::npos) << ok.out;
+    EXPECT_NE(ok.out.find("0 problems"), std::string::npos) << ok.out;
+
+    // A lower-case digit in the second record: the program would refuse the file.
+    std::string bad = good;
+    bad[OverlayRecordSize + 9] = 'a';
+    WriteFileBytes(dir / "bad.orv", bad);
+    Result refused = Cli({"inspect", "bad.orv"});
+    EXPECT_EQ(refused.exitCode, 1) << refused.out;
+    EXPECT_NE(refused.out.find("Record 2 (cell B1)"), std::string::npos) << refused.out;
+    EXPECT_NE(refused.out.find("record 2 is rejected"), std::string::npos) << refused.out;
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
+#include <cstdlib>
 
+#include "app/PortList.h"
 #include "app/PortMap.h"
+#include "app/ProfileStore.h"
+#include "cli/Commands.h"
 #include "tests/common/TestSupport.h"
 
 namespace orv::test {
@@ -35,6 +39,40 @@ TEST(PortMap, OnlyComOneToNineAreNames) {
     EXPECT_EQ(PortMap::ParsePortName("COM0"), std::nullopt);
     EXPECT_EQ(PortMap::ParsePortName("COM10"), std::nullopt);
     EXPECT_EQ(PortMap::ParsePortName("CON3"), std::nullopt);
+}
+
+TEST(PortsCommand, PrintsTheDialogsLinesWithoutWritingTheProfile) {
+    TempDir dir;
+    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    {
+        std::unique_ptr<QSettings> profile = OpenUserProfile();
+        profile->setValue("Ports/COM1", "/nonexistent/ttyUSB9");
+    }
+    SetPortSource([] {
+        return QList<FoundPort>{{"/nonexistent/ttyUSB0", "USB serial adapter"},
+                                {"/nonexistent/ttyUSB9", ""}};
+    });
+    ::testing::internal::CaptureStdout();
+    int code = cli::Run({"ports"});
+    std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(code, cli::kExitOk);
+    // A new device takes the lowest free number; a mapped one keeps its own.
+    EXPECT_EQ(out,
+              "COM2 - USB serial adapter (/nonexistent/ttyUSB0)\n"
+              "COM1 - /nonexistent/ttyUSB9\n");
+    std::unique_ptr<QSettings> profile = OpenUserProfile();
+    EXPECT_EQ(profile->allKeys(), QStringList{"Ports/COM1"});
+
+    // Nothing found and nothing to probe: no lines.
+    SetPortSource([] { return QList<FoundPort>(); });
+    for (int n = 1; n <= 8; ++n) {
+        profile->setValue(QStringLiteral("Ports/COM%1").arg(n), "/nonexistent/none");
+    }
+    profile->sync();
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(cli::Run({"ports"}), cli::kExitOk);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+    SetPortSource(nullptr);
 }
 
 }  // namespace

@@ -244,8 +244,10 @@ TEST_F(TransferTest, CancelAnsweredNoGoesOnAndYesEndsTheSaveAsIncomplete) {
     EXPECT_EQ(second, first);
     EXPECT_EQ(seen.status, "Memory transfer has been cancelled");
     EXPECT_EQ(seen.button, "OK");
+    // The worker keeps the incomplete file once the dialog has released it.
+    EXPECT_TRUE(
+        PumpUntil([&] { return std::filesystem::exists(m_dir / "MEM==INCOMPLETE==.ORV"); }));
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_TRUE(std::filesystem::exists(m_dir / "MEM==INCOMPLETE==.ORV"));
 }
 
 TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {

@@ -1,6 +1,7 @@
-// Renders the main window, the icon properties dialog and the progress dialog
-// of a restore in progress into PNG files, with a simulated device on a pseudo-terminal and a
-// profile in a temporary folder. Runs under Qt's offscreen platform.
+// Renders the main window, the icon properties dialog, the progress dialog of
+// a restore in progress and the keyboard overlay editor into PNG files, with a
+// simulated device on a pseudo-terminal and a profile in a temporary folder.
+// Runs under Qt's offscreen platform.
 //
 //   orv-screenshots OUTPUT_FOLDER
 #include <stdlib.h>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "OverlayShot.h"
 #include "app/Beep.h"
 #include "app/ORVApp.h"
 #include "app/PortList.h"
@@ -179,6 +181,7 @@ int main(int argc, char* argv[]) {
     steps.start(50);
     ok = qtApp.exec() == 0 && ok;
     device.Wait(std::chrono::seconds(5));
+    ok = ShootOverlayEditor(app, home.path(), out.path(), Save) && ok;
     app.ExitInstance();
     return ok ? 0 : 1;
 }
