@@ -5,7 +5,7 @@
 
 #include "app/PortList.h"
 #include "app/ProfileStore.h"
-#include "cli/Inspect.h"
+#include "cli/FileReport.h"
 #include "cli/MediaCommands.h"
 #include "cli/Options.h"
 #include "cli/TransferCommand.h"
