@@ -5,7 +5,8 @@
 
 #include "app/PortList.h"
 #include "app/ProfileStore.h"
-#include "cli/Inspect.h"
+#include "cli/FileReport.h"
+#include "cli/MediaCommands.h"
 #include "cli/Options.h"
 #include "cli/TransferCommand.h"
 #include "core/Catalogue.h"
@@ -29,44 +30,18 @@ void PrintUsage(std::FILE* out) {
         out);
 }
 
-int UsageError(const std::string& message) {
-    std::fprintf(stderr, "orv-cli: %s\n", message.c_str());
-    PrintUsage(stderr);
-    return kExitUsage;
-}
-
 bool IsTransferCommand(const std::string& command) {
     return command == "save" || command == "restore" || command == "import-icons" ||
            command == "import-sound";
 }
 
-// The media commands' flags are checked now; the commands themselves arrive
-// with the media import.
-int RunMediaCommand(const CommandLine& cl) {
-    size_t files = 0;
-    for (const std::string& operand : cl.operands) {
-        bool sizing = operand == "--keep-aspect" || operand == "--stretch";
-        bool prepareOnly = operand == "--prepare-only";
-        if ((cl.command == "convert-icon" && sizing) ||
-            (cl.command == "import-icons" && (sizing || prepareOnly)) ||
-            (cl.command == "import-sound" && prepareOnly)) {
-            continue;
-        }
-        if (operand.rfind("--", 0) == 0) {
-            return UsageError("unknown option " + operand + " for " + cl.command);
-        }
-        ++files;
-    }
-    bool countOk = cl.command == "convert-icon"   ? files == 2
-                   : cl.command == "import-sound" ? files == 1
-                                                  : files >= 1;
-    if (!countOk) {
-        return UsageError("wrong number of files for " + cl.command);
-    }
-    return UsageError(cl.command + " is not available in this build yet");
-}
-
 }  // namespace
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "orv-cli: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return kExitUsage;
+}
 
 int RunModels() {
     std::printf("%-5s %-6s %-10s %-8s %s\n", "index", "id", "name", "default", "offered rates");
@@ -130,8 +105,14 @@ int Run(const std::vector<std::string>& args) {
     if (command == "models" && cl->operands.empty()) {
         return RunModels();
     }
-    if (command == "import-icons" || command == "import-sound" || command == "convert-icon") {
-        return RunMediaCommand(*cl);
+    if (command == "import-icons") {
+        return RunImportIcons(*cl);
+    }
+    if (command == "import-sound") {
+        return RunImportSound(*cl);
+    }
+    if (command == "convert-icon") {
+        return RunConvertIcon(*cl);
     }
     return UsageError("unknown command or arguments: " + command);
 }

@@ -16,4 +16,7 @@ int Run(const std::vector<std::string>& args);
 
 int RunModels();
 
+// Prints "orv-cli: message" and the usage on standard error; returns kExitUsage.
+int UsageError(const std::string& message);
+
 }  // namespace orv::cli

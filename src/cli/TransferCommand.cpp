@@ -334,7 +334,8 @@ bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
 
 }  // namespace
 
-int RunTransfer(const TransferOptions& options, TransferKind kind, const std::string& path) {
+int RunTransfer(const TransferOptions& options, TransferKind kind, const std::string& path,
+                const std::string& soundSource) {
     std::unique_ptr<QSettings> profile = OpenUserProfile();
     QSettingsProfileStore store(*profile);
     LoadSettings(store, g_Globals);
@@ -365,6 +366,9 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     g_Globals.SerialPort = &port;
     if (options.devicePath) {
         port.SetDevicePath(*options.devicePath);
+    }
+    if (!soundSource.empty()) {
+        port.SetSoundSourcePath(soundSource);
     }
     port.ArmTransfer(path, kind);
     if (!port.IsArmed()) {

@@ -233,6 +233,10 @@ constexpr Entry kTable[] = {
      "%1 uses a kind of compression that cannot be imported.\nPlease save it uncompressed or with "
      "RLE8 compression."},
     {40205, "%1 is damaged: a top-down bitmap cannot use RLE8 compression."},
+    {40206, "The icon name %1 is too long: an icon name has at most 8 characters."},
+    {40210, "Icon Properties"},
+    {40211, "&Maintain Aspect Ratio"},
+    {40212, "Preview"},
     // Keyboard overlay (40300-40399).
     {40300,
      "The character %1 cannot be stored in a keyboard emulation cell, which holds single-byte "

@@ -23,8 +23,13 @@ QStringList NameFiltersFromTable(const QString& table) {
         }
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(QLatin1Char(';'))) {
-            if (!p.trimmed().isEmpty()) {
-                patterns.append(p.trimmed());
+            // "*.*" means every file; here it would hide names without a dot.
+            QString pattern = p.trimmed();
+            if (pattern == QStringLiteral("*.*")) {
+                pattern = QStringLiteral("*");
+            }
+            if (!pattern.isEmpty()) {
+                patterns.append(pattern);
             }
         }
         // The description carries its patterns in brackets already; Qt reads

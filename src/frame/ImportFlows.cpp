@@ -1,18 +1,92 @@
-// The icon and sound import flows of the main frame.
+// The icon and sound import flows of the main frame: each prepares its import
+// file in the current folder and arms the engine with it.
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "app/QtText.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/StringTable.h"
+#include "documents/ORVFileDlg.h"
 #include "frame/MainFrm.h"
+#include "media/IconPropertiesDlg.h"
+#include "media/ImportFiles.h"
+#include "media/SoundImport.h"
 
 namespace orv {
 
-// The icon import flow (choose bitmaps, convert, name them, write the import
-// file) replaces this body; until it exists the command is refused as a
-// cancelled choice, so a device that asks for icons is told "cancelled".
-bool CMainFrame::OnImportIcons() {
-    return false;
+namespace {
+
+// The folder of the last files chosen for an import, so that the next
+// import starts where the user's pictures and sounds are.
+QString g_lastImportFolder;
+
+// An open-file chooser with the filter and title of the table; the chosen
+// files, or none when cancelled.
+QStringList ChooseImportFiles(QWidget* parent, int filterId, int titleId, bool several) {
+    QFileDialog dlg(parent);
+    dlg.setObjectName(QStringLiteral("ImportChooser"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    QString table = LoadQString(filterId);
+    dlg.setNameFilters(NameFiltersFromTable(table));
+    dlg.setDefaultSuffix(DefaultExtensionFromTable(table));
+    dlg.setWindowTitle(LoadQString(titleId));
+    if (!g_lastImportFolder.isEmpty() && QFileInfo(g_lastImportFolder).isDir()) {
+        dlg.setDirectory(g_lastImportFolder);
+    }
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) {
+        return {};
+    }
+    g_lastImportFolder = QFileInfo(dlg.selectedFiles().front()).absolutePath();
+    return dlg.selectedFiles();
 }
 
-// The sound import flow replaces this body in the same way.
+CORVSerialPort* Engine() {
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine) {
+        ORV_INTERNAL_ERROR();
+    }
+    return engine;
+}
+
+}  // namespace
+
+bool CMainFrame::OnImportIcons() {
+    QStringList files = ChooseImportFiles(this, IDS_BITMAP_FILTER, IDS_BITMAP_CHOOSER_TITLE, true);
+    // An import file that cannot be deleted would send its old icons again.
+    if (files.isEmpty() || !DeleteImportFile(kIconImportFileName)) {
+        return false;
+    }
+    CIconPropertiesDlg dlg(files, this);
+    if (!dlg.Run()) {
+        return false;
+    }
+    CORVSerialPort* engine = Engine();
+    if (!engine) {
+        return false;
+    }
+    engine->ArmTransfer(kIconImportFileName, ImportIcons);
+    return true;
+}
+
 bool CMainFrame::OnImportSound() {
-    return false;
+    QStringList files = ChooseImportFiles(this, IDS_SOUND_FILTER, IDS_SOUND_CHOOSER_TITLE, false);
+    if (files.isEmpty() || !DeleteImportFile(kSoundImportFileName)) {
+        return false;
+    }
+    std::string source = StdStr(files.front());
+    if (!WriteSoundRecords(source)) {
+        return false;
+    }
+    CORVSerialPort* engine = Engine();
+    if (!engine) {
+        return false;
+    }
+    // The progress dialog names the sound, not the intermediate file.
+    engine->SetSoundSourcePath(source);
+    engine->ArmTransfer(kSoundImportFileName, ImportSound);
+    return true;
 }
 
 }  // namespace orv

@@ -198,8 +198,24 @@ void CMainFrame::RebuildRecentFileMenu() {
 void CMainFrame::AddToolbarButton(QToolBar* bar, int commandId) {
     QAction* action = Action(commandId);
     action->setIcon(ToolbarIcon(commandId));
-    action->setIconText(PromptTip(commandId));
     auto* button = new QToolButton(bar);
+    // A label too wide for the button goes on two lines instead of being cut.
+    QString label = PromptTip(commandId);
+    const int room = kToolbarButtonSize.width() - 8;
+    if (button->fontMetrics().horizontalAdvance(label) > room) {
+        for (qsizetype space = label.lastIndexOf(QLatin1Char(' ')); space > 0;
+             space = label.lastIndexOf(QLatin1Char(' '), space - 1)) {
+            if (button->fontMetrics().horizontalAdvance(label.left(space)) <= room) {
+                label[space] = QLatin1Char('\n');
+                // Two lines fit the button's height only in a slightly smaller type.
+                QFont font = button->font();
+                font.setPointSizeF(font.pointSizeF() * 0.85);
+                button->setFont(font);
+                break;
+            }
+        }
+    }
+    action->setIconText(label);
     button->setObjectName(QString::number(commandId));
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);

@@ -1,22 +1,14 @@
 // orv-cli as scripts use it: a separate process on a simulated device's pty.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <thread>
 
 #include "core/Catalogue.h"
 #include "core/StringTable.h"
 #include "devsim/SimulatedDevice.h"
 #include "overlay/OverlayCells.h"
-#include "tests/common/TestSupport.h"
+#include "tests/cli/CliTestSupport.h"
 #include "tests/overlay/OverlayTestSupport.h"
-
-extern char** environ;
 
 namespace orv::test {
 namespace {
@@ -25,71 +17,6 @@ namespace fs = std::filesystem;
 using devsim::OutcomeKind;
 using devsim::Script;
 using devsim::SimulatedDevice;
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // Never the user's own profile.
-        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-    }
-
-    // Runs orv-cli in dir with stdin from input; output is collected in files.
-    Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
-        WriteFileBytes(dir / "stdin", input);
-        std::string cmd = "cd '" + dir.Path().string() + "' && '" ORV_CLI_BIN "'";
-        for (const std::string& a : args) {
-            cmd += " '" + a + "'";
-        }
-        cmd += " <stdin >stdout 2>stderr";
-        const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
-        pid_t pid;
-        Result r;
-        if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) !=
-            0) {
-            return r;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = ReadFileBytes(dir / "stdout");
-        r.err = ReadFileBytes(dir / "stderr");
-        return r;
-    }
-
-    // The device asks for one operation while orv-cli serves it.
-    Result Serve(SimulatedDevice& device, Script script, const std::vector<std::string>& args,
-                 devsim::Outcome* outcome = nullptr) {
-        script.repeatRequestMs = 300;  // until orv-cli has opened the port
-        device.Start(std::move(script));
-        std::vector<std::string> full = {"--port",  device.PortPath(), "--model",
-                                         "Mirelda", "--timeout",       "1"};
-        full.insert(full.end(), args.begin(), args.end());
-        Result r = Cli(full);
-        std::optional<devsim::Outcome> o = device.Wait(std::chrono::seconds(15));
-        if (!o) {
-            device.Stop();
-        } else if (outcome) {
-            *outcome = *o;
-        }
-        return r;
-    }
-
-    static std::string Joined(const devsim::MemoryImage& records) {
-        std::string s;
-        for (const std::string& r : records) {
-            s += r + "\r\n";
-        }
-        return s;
-    }
-
-    TempDir dir;
-};
 
 TEST_F(CliTest, SaveThenRestoreOverThePseudoTerminal) {
     SimulatedDevice device(kModelMirelda);

@@ -247,19 +247,46 @@ TEST_F(DemoTest, ARequestIsRepeatedUntilTheMainWindowIsActive) {
     EXPECT_FALSE(Panel().StopButton()->isEnabled());
 }
 
-TEST_F(DemoTest, IconRequestReachesTheProgramOnAModelThatImportsIcons) {
+TEST_F(DemoTest, IconAndSoundRequestsReachTheProgramOnAModelThatImportsThem) {
     ASSERT_TRUE(StartDemo({"--demo=Mirelda"}));
+    // The import files are made in the current folder: the test's own, for
+    // the test only.
+    struct WorkIn {
+        explicit WorkIn(const std::filesystem::path& folder) {
+            std::filesystem::current_path(folder);
+        }
+        ~WorkIn() { std::filesystem::current_path(old); }
+        std::filesystem::path old = std::filesystem::current_path();
+    } workIn(m_dir.Path());
+
+    // Icons: ORV asks for pictures; no picture chosen refuses the request.
     ModalDriver user;
+    QString title;
     QString message;
+    user.Then(ModalDriver::CancelChooser(&title));
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &message));
     QTest::mouseClick(Panel().MenuButton('i'), Qt::LeftButton);
     ASSERT_TRUE(WaitIdle());
     ASSERT_TRUE(user.WaitDone());
-    // The icon flow answers as a choice that was cancelled.
+    EXPECT_EQ(title, "Choose one or more Bitmap files to import");
     EXPECT_EQ(message, "Memory transfer has been cancelled");
-    std::optional<devsim::Outcome> outcome = Device().Wait(std::chrono::milliseconds(0));
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->kind, devsim::OutcomeKind::Refused) << devsim::Summary(*outcome);
+    EXPECT_TRUE(Panel().StatusText().startsWith("ORV did not take up the request"));
+
+    // A sound: what the device takes is shown as received.
+    const std::string wav = (m_dir / "hello.wav").string();
+    std::string sound = "RIFF";
+    sound.append(3000, 'x');
+    WriteFileBytes(wav, sound);
+    EXPECT_EQ(ThroughPanel('V', wav), "Memory transfer completed successfully");
+    const std::string sent = ReadFileBytes(m_dir / "Sound File to Import.ORV");
+    EXPECT_EQ(Device().ReceivedBytes(), sent);
+    const std::size_t records = Device().Received().size();
+    ASSERT_GT(records, 1u);
+    EXPECT_EQ(Panel().StatusText(),
+              QString("Done: the device took %1 records from ORV.").arg(records));
+    auto* tabs = Panel().findChild<QTabWidget*>();
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_EQ(tabs->tabText(2), QString("Received (%1 records)").arg(records));
 }
 
 TEST_F(DemoTest, IconRequestOnAModelWithoutIconImportGoesUnanswered) {

@@ -82,7 +82,7 @@ TEST_F(FileTest, EachCommandsChooserHasItsTitleButtonModeAndStartingFolder) {
     AppHarness harness;
     WriteFileBytes(m_dir / "LAST.ORV", "V300\r\n");
     g_Globals.LastFilePath = (m_dir / "LAST.ORV").string();
-    const QStringList orvFilters{"ORV Files (*.ORV)", "All Files (*.*)"};
+    const QStringList orvFilters{"ORV Files (*.ORV)", "All Files (*)"};
 
     ChooserSeen save = RunChooser(ID_SAVE_MEMORY, CORVFileDlg::Kind::Save);
     EXPECT_EQ(save.title, "Save Memory To File");
@@ -170,13 +170,13 @@ TEST_F(FileTest, AfterATextSaveTheChoosersOfferTextFiles) {
     ASSERT_EQ(g_Globals.SerialPort->Format(), Text);
 
     ChooserSeen seen = RunChooser(ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
-    EXPECT_EQ(seen.filters, (QStringList{"Text Files (*.txt)", "All Files (*.*)"}));
+    EXPECT_EQ(seen.filters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
     EXPECT_EQ(seen.suffix, "txt");
 }
 
 TEST_F(FileTest, FilterTextsBecomeChooserFilters) {
     EXPECT_EQ(NameFiltersFromTable("Bitmap Files (*.bmp;*.rle)|*.bmp; *.rle|All Files (*.*)|*.*||"),
-              (QStringList{"Bitmap Files (*.bmp *.rle)", "All Files (*.*)"}));
+              (QStringList{"Bitmap Files (*.bmp *.rle)", "All Files (*)"}));
     EXPECT_EQ(DefaultExtensionFromTable("Sound File (*.wav)|*.wav|All Files (*.*)|*.*||"), "wav");
     EXPECT_EQ(DefaultExtensionFromTable("Anything|*|"), "");
 }

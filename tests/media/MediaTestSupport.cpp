@@ -114,4 +114,36 @@ int SequenceOf(const ImportRecord& record) {
     return record.payload.size() < 2 ? -1 : record.payload[0] * 256 + record.payload[1];
 }
 
+std::vector<ImportedIcon> IconsOfImportFile(const std::string& text) {
+    std::vector<ImportedIcon> icons;
+    for (const ImportRecord& r : ParseImportRecords(text)) {
+        if (r.letter == 'N') {
+            EXPECT_EQ(r.payload.size(), 9u);
+            EXPECT_EQ(r.payload.at(0), 0x1C);
+            std::string name(r.payload.begin() + 1, r.payload.end());
+            icons.push_back({name.substr(0, name.find('\0')), {}});
+        } else if (r.letter == 'n' && !icons.empty()) {
+            EXPECT_EQ(static_cast<size_t>(SequenceOf(r)), (icons.back().block.size() + 31) / 32)
+                << "in icon " << icons.back().name;
+            icons.back().block.insert(icons.back().block.end(), r.payload.begin() + 2,
+                                      r.payload.end());
+        } else {
+            ADD_FAILURE() << "unexpected record " << r.letter;
+        }
+    }
+    return icons;
+}
+
+std::string SoundOfImportFile(const std::string& text) {
+    EXPECT_EQ(text.substr(0, 9), "N01DD21\r\n");
+    std::vector<ImportRecord> records = ParseImportRecords(text);
+    std::string sound;
+    for (size_t i = 1; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].letter, 'n');
+        EXPECT_EQ(SequenceOf(records[i]), static_cast<int>(i - 1));
+        sound.append(records[i].payload.begin() + 2, records[i].payload.end());
+    }
+    return sound;
+}
+
 }  // namespace orv::test

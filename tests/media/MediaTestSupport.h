@@ -70,4 +70,40 @@ std::vector<ImportRecord> ParseImportRecords(const std::string& text);
 // The 16-bit sequence number at the start of a data record's payload.
 int SequenceOf(const ImportRecord& record);
 
+// The icons of an icon import file: each header record's name and the image
+// block put together from its data records. Fails the test when a data
+// record's sequence number is not the next one of its icon.
+struct ImportedIcon {
+    std::string name;
+    std::vector<uint8_t> block;
+};
+std::vector<ImportedIcon> IconsOfImportFile(const std::string& text);
+
+// The bytes a sound import file carries, put together from its data records.
+// Fails the test when the file does not start with the header record N01DD21
+// or a sequence number is not the next one.
+std::string SoundOfImportFile(const std::string& text);
+
+// A bitmap file of width x height pixels whose pixel at (x, y) (y = 0 is the
+// top row) is index(x, y), with colours as its colour table.
+template <typename F>
+std::vector<uint8_t> MakePictureBmp(int width, int height, const std::vector<RgbQuad>& colours,
+                                    F index) {
+    std::vector<std::vector<uint8_t>> rows;
+    for (int y = height - 1; y >= 0; --y) {  // bottom row first
+        std::vector<uint8_t> row;
+        for (int x = 0; x < width; ++x) {
+            row.push_back(static_cast<uint8_t>(index(x, y)));
+        }
+        rows.push_back(row);
+    }
+    BmpFields f;
+    f.width = width;
+    f.height = height;
+    f.colours = colours;
+    f.clrUsed = static_cast<uint32_t>(colours.size());
+    f.data = PadRows(rows);
+    return MakeBmp(f);
+}
+
 }  // namespace orv::test

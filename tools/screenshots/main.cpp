@@ -1,7 +1,7 @@
-// Renders the main window, the progress dialog of a restore in progress, the
-// keyboard overlay editor and demonstration mode during a save into PNG
-// files, with a simulated device on a pseudo-terminal and a profile in a
-// temporary folder. Runs under Qt's offscreen platform.
+// Renders the main window, the icon properties dialog, the progress dialog of
+// a restore in progress, the keyboard overlay editor and demonstration mode
+// during a save into PNG files, with a simulated device on a pseudo-terminal
+// and a profile in a temporary folder. Runs under Qt's offscreen platform.
 //
 //   orv-screenshots OUTPUT_FOLDER
 #include <stdlib.h>
@@ -26,6 +26,7 @@
 #include "documents/TransferDlg.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
+#include "media/IconPropertiesDlg.h"
 
 namespace {
 
@@ -77,6 +78,32 @@ bool Save(const QImage& image, const QString& path) {
     return true;
 }
 
+// A small picture as a 256-colour bitmap, the kind of file icons are made of.
+bool WritePicture(const QString& path) {
+    QImage picture(96, 80, QImage::Format_RGB32);
+    picture.fill(QColor(135, 200, 250));
+    QPainter p(&picture);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 210, 0));
+    p.drawEllipse(66, 6, 22, 22);
+    p.setBrush(QColor(70, 170, 60));
+    p.drawRect(0, 64, 96, 16);
+    p.setBrush(QColor(200, 50, 40));
+    p.drawPolygon(QPolygon({QPoint(12, 38), QPoint(42, 12), QPoint(72, 38)}));
+    p.setBrush(QColor(245, 235, 205));
+    p.drawRect(18, 38, 48, 28);
+    p.setBrush(QColor(120, 70, 30));
+    p.drawRect(37, 48, 11, 18);
+    p.setBrush(QColor(60, 120, 220));
+    p.drawRect(23, 44, 9, 9);
+    p.drawRect(53, 44, 9, 9);
+    p.end();
+    QImage indexed = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    // With a full colour table Qt writes 8 bits a pixel, not 4.
+    indexed.setColorCount(256);
+    return indexed.save(path, "BMP");
+}
+
 bool Save(QWidget* widget, const QString& path) {
     return Save(widget->grab().toImage(), path);
 }
@@ -113,7 +140,8 @@ bool RunTransfer(QApplication& qtApp, const std::function<bool(orv::CTransferDlg
 
 constexpr uint32_t kModel = 32776;  // Mirelda: four toolbar buttons
 
-// The main window, and the progress dialog of a restore.
+// The main window, the icon properties dialog, the progress dialog of a
+// restore and the overlay editor.
 bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& home) {
     orv::devsim::SimulatedDevice device(kModel);
     orv::SetPortSource([&] {
@@ -136,6 +164,25 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     frame->SetStatusText(QStringLiteral("Ready"));
     WaitFor([] { return false; }, 200);
     bool ok = Save(frame, out.filePath(QStringLiteral("main-window.png")));
+
+    // The icon properties dialog as Import Icons shows it for a picture.
+    QDir pictures(QDir(home).filePath(QStringLiteral("Pictures")));
+    pictures.mkpath(QStringLiteral("."));
+    QString picture = pictures.filePath(QStringLiteral("Sunny house.bmp"));
+    if (WritePicture(picture)) {
+        orv::CIconPropertiesDlg icon({picture}, frame);
+        ok = !icon.LoadFailed() && ok;
+        icon.show();
+        WaitFor([] { return false; }, 200);
+        ok = Save(&icon, out.filePath(QStringLiteral("icon-properties.png"))) && ok;
+        icon.close();
+        // Requests from the device count only while the main window is active.
+        frame->activateWindow();
+        WaitFor([&] { return frame->isActiveWindow(); }, 3000);
+    } else {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(picture));
+        ok = false;
+    }
 
     // A restore of a sample memory; the device pauses before it answers a
     // record in the middle, and the dialog is taken during the pause. The

@@ -1,4 +1,4 @@
-#include "overlay/OverlayInspect.h"
+#include "overlay/OverlayReport.h"
 
 #include <array>
 #include <cstdio>

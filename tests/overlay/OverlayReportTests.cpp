@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "overlay/OverlayInspect.h"
+#include "overlay/OverlayReport.h"
 #include "tests/common/TestSupport.h"
 #include "tests/overlay/OverlayTestSupport.h"
 
@@ -17,7 +17,7 @@ size_t RecordStart(int k) {
     return static_cast<size_t>(k) * OverlayRecordSize;
 }
 
-TEST(OverlayInspectTest, RecognisesOverlayFilesOnly) {
+TEST(OverlayReportTest, RecognisesOverlayFilesOnly) {
     std::string overlay = OverlayFileBytes(SampleCells());
     EXPECT_TRUE(LooksLikeOverlayFile(overlay));
     EXPECT_TRUE(LooksLikeOverlayFile(overlay.substr(0, 4447)));
@@ -28,7 +28,7 @@ TEST(OverlayInspectTest, RecognisesOverlayFilesOnly) {
     EXPECT_FALSE(LooksLikeOverlayFile(""));
 }
 
-TEST(OverlayInspectTest, GoodFileListsEveryCellWithControlsVisible) {
+TEST(OverlayReportTest, GoodFileListsEveryCellWithControlsVisible) {
     OverlayCells cells;
     SetCellText(cells, 0, "Hi\r\"there\"\x03\\\xE9");
     SetCellText(cells, 31, "end");
@@ -46,7 +46,7 @@ TEST(OverlayInspectTest, GoodFileListsEveryCellWithControlsVisible) {
     EXPECT_EQ(text.substr(0, text.find('\n')), "Keyboard emulation overlay file, 4452 bytes");
 }
 
-TEST(OverlayInspectTest, NamesEveryBadRecordAndWhetherTheFileCanBeRead) {
+TEST(OverlayReportTest, NamesEveryBadRecordAndWhetherTheFileCanBeRead) {
     std::string bytes = OverlayFileBytes(SampleCells());
     bytes.replace(RecordStart(2) + kOverlayChecksumOffset, 2, "00");
     bytes.replace(RecordStart(3) + 7, 2, "7F");
@@ -78,7 +78,7 @@ TEST(OverlayInspectTest, NamesEveryBadRecordAndWhetherTheFileCanBeRead) {
               std::string::npos);
 }
 
-TEST(OverlayInspectTest, ShortFileEndsTheListing) {
+TEST(OverlayReportTest, ShortFileEndsTheListing) {
     std::string bytes = OverlayFileBytes(SampleCells());
     OverlayFileReport cut = DescribeOverlayFile(bytes.substr(0, 4447));
     EXPECT_FALSE(cut.readable);
@@ -91,7 +91,7 @@ TEST(OverlayInspectTest, ShortFileEndsTheListing) {
                                                          "before this record"});
 }
 
-TEST(OverlayInspectTest, LengthThatDisagreesWithTheTextIsReported) {
+TEST(OverlayReportTest, LengthThatDisagreesWithTheTextIsReported) {
     OverlayCells cells;
     SetCellText(cells, 0, "abc");
     std::string bytes = OverlayFileBytes(cells);
@@ -111,7 +111,7 @@ TEST(OverlayInspectTest, LengthThatDisagreesWithTheTextIsReported) {
 }
 
 // The describer must agree with the reader on which files can be opened.
-TEST(OverlayInspectTest, AgreesWithTheReaderOnDamagedFiles) {
+TEST(OverlayReportTest, AgreesWithTheReaderOnDamagedFiles) {
     test::TempDir dir;
     test::CapturingReporter reporter;
     std::string path = (dir / "fuzz.orv").string();

@@ -1,4 +1,4 @@
-#include "cli/Inspect.h"
+#include "cli/FileReport.h"
 
 #include <cerrno>
 #include <fstream>
@@ -11,7 +11,7 @@
 #include "core/StringTable.h"
 #include "engine/MemoryFile.h"
 #include "engine/Record.h"
-#include "overlay/OverlayInspect.h"
+#include "overlay/OverlayReport.h"
 
 namespace orv::cli {
 

@@ -1,0 +1,197 @@
+#include "cli/MediaCommands.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+#include "app/ProfileStore.h"
+#include "cli/Commands.h"
+#include "cli/TransferCommand.h"
+#include "core/Errors.h"
+#include "core/Globals.h"
+#include "core/StringTable.h"
+#include "media/IconBitmapFile.h"
+#include "media/IconImport.h"
+#include "media/MediaTexts.h"
+#include "media/SoundImport.h"
+
+namespace orv::cli {
+
+namespace {
+
+struct MediaArgs {
+    std::optional<bool> keepAspect;  // unset: the "Maintain Aspect Ratio" setting
+    bool prepareOnly = false;
+    std::vector<std::string> files;
+};
+
+// What a media command accepts besides its files.
+struct MediaSyntax {
+    bool sizingFlags;  // --keep-aspect, --stretch
+    bool prepareFlag;  // --prepare-only
+    size_t minFiles;
+    size_t maxFiles;
+    const char* filesText;  // how the usage error names the files
+};
+
+// The command's flags among its operands ("--" ends them) and its files.
+// Nothing, once a usage error has been printed.
+std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, const MediaSyntax& syntax) {
+    MediaArgs args;
+    bool flagsEnded = false;
+    for (const std::string& operand : cl.operands) {
+        if (flagsEnded || operand.rfind("--", 0) != 0) {
+            args.files.push_back(operand);
+            continue;
+        }
+        bool keep = operand == "--keep-aspect";
+        if (operand == "--") {
+            flagsEnded = true;
+        } else if (syntax.sizingFlags && (keep || operand == "--stretch")) {
+            if (args.keepAspect && *args.keepAspect != keep) {
+                UsageError("--keep-aspect and --stretch exclude each other");
+                return std::nullopt;
+            }
+            args.keepAspect = keep;
+        } else if (syntax.prepareFlag && operand == "--prepare-only") {
+            args.prepareOnly = true;
+        } else {
+            UsageError("unknown option " + operand + " for " + cl.command);
+            return std::nullopt;
+        }
+    }
+    if (args.files.size() < syntax.minFiles || args.files.size() > syntax.maxFiles) {
+        UsageError(cl.command + " takes " + syntax.filesText);
+        return std::nullopt;
+    }
+    return args;
+}
+
+bool KeepAspect(const MediaArgs& args) {
+    if (args.keepAspect) {
+        return *args.keepAspect;
+    }
+    std::unique_ptr<QSettings> profile = OpenUserProfile();
+    QSettingsProfileStore store(*profile);
+    LoadSettings(store, g_Globals);
+    return g_Globals.MaintainAspectRatio != 0;
+}
+
+struct IconToImport {
+    std::string path;
+    std::string name;
+    std::vector<uint8_t> block;
+};
+
+// BITMAP=NAME splits at the last '=', so a path holding '=' can still be
+// given with a name; without '=' the name is the one the file suggests.
+IconToImport SplitIconOperand(const std::string& operand) {
+    size_t eq = operand.rfind('=');
+    if (eq == std::string::npos) {
+        return {operand, DefaultIconName(operand), {}};
+    }
+    return {operand.substr(0, eq), operand.substr(eq + 1), {}};
+}
+
+// A name the device cannot take: the reason, and exit code 2.
+int NameError(const IconToImport& icon, const std::string& message) {
+    std::fprintf(stderr, "orv-cli: %s: %s\n", icon.path.c_str(), message.c_str());
+    return kExitUsage;
+}
+
+}  // namespace
+
+int RunImportIcons(const CommandLine& cl) {
+    std::optional<MediaArgs> args =
+        ParseMediaArgs(cl, {true, true, 1, SIZE_MAX, "one or more BITMAP[=NAME]"});
+    if (!args) {
+        return kExitUsage;
+    }
+    // Every name is checked and every picture converted before the import
+    // file is touched, so a mistake leaves no half-made file behind.
+    std::vector<IconToImport> icons;
+    for (const std::string& operand : args->files) {
+        IconToImport icon = SplitIconOperand(operand);
+        if (icon.path.empty()) {
+            return UsageError("no BITMAP before the name in " + operand);
+        }
+        if (int rule = CheckIconName(icon.name)) {
+            return NameError(icon, LoadString(rule));
+        }
+        if (icon.name.size() > static_cast<size_t>(kMaxIconNameLength)) {
+            return NameError(icon, FormatString(IDM_ICON_NAME_TOO_LONG, icon.name));
+        }
+        icons.push_back(std::move(icon));
+    }
+    bool keepAspect = KeepAspect(*args);
+    for (IconToImport& icon : icons) {
+        IconBitmap bitmap;
+        if (!LoadAndConvertIcon(icon.path, keepAspect, bitmap)) {
+            return kExitFailed;
+        }
+        icon.block = EncodeIconImage(bitmap);
+        if (icon.block.empty()) {
+            return kExitFailed;
+        }
+    }
+    if (!DeleteImportFile(kIconImportFileName)) {
+        return kExitFailed;
+    }
+    for (const IconToImport& icon : icons) {
+        if (!AppendIconRecords(icon.name, icon.block)) {
+            // Some icons without the rest would look like a finished import.
+            DeleteImportFile(kIconImportFileName);
+            return kExitFailed;
+        }
+    }
+    if (args->prepareOnly) {
+        std::printf("%s:", kIconImportFileName);
+        for (const IconToImport& icon : icons) {
+            std::printf(" %s", icon.name.c_str());
+        }
+        std::printf("\n");
+        return kExitOk;
+    }
+    return RunTransfer(cl.options, ImportIcons, kIconImportFileName);
+}
+
+int RunImportSound(const CommandLine& cl) {
+    std::optional<MediaArgs> args = ParseMediaArgs(cl, {false, true, 1, 1, "one WAVFILE"});
+    if (!args) {
+        return kExitUsage;
+    }
+    const std::string& source = args->files.front();
+    // The import's own message names only the import file; a sound that
+    // cannot be read is named itself.
+    if (std::FILE* f = std::fopen(source.c_str(), "rb")) {
+        std::fclose(f);
+    } else {
+        ReportFileError(FileError::FromErrno(errno, source));
+        return kExitFailed;
+    }
+    if (!DeleteImportFile(kSoundImportFileName) || !WriteSoundRecords(source)) {
+        return kExitFailed;
+    }
+    if (args->prepareOnly) {
+        std::printf("%s: %s\n", kSoundImportFileName, source.c_str());
+        return kExitOk;
+    }
+    return RunTransfer(cl.options, ImportSound, kSoundImportFileName, source);
+}
+
+int RunConvertIcon(const CommandLine& cl) {
+    std::optional<MediaArgs> args =
+        ParseMediaArgs(cl, {true, false, 2, 2, "BITMAP and OUTPUT.bmp"});
+    if (!args) {
+        return kExitUsage;
+    }
+    IconBitmap bitmap;
+    if (!LoadAndConvertIcon(args->files[0], KeepAspect(*args), bitmap) ||
+        !WriteIconBitmapFile(bitmap, args->files[1])) {
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,69 @@
+// The icon properties dialog: walks the chosen bitmaps one by one, shows each
+// converted to a device icon, and appends each confirmed icon with its name to
+// the icon import file.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+
+#include "media/IconBitmap.h"
+
+namespace orv {
+
+class CIconPreview;
+
+class CIconPropertiesDlg : public QDialog {
+    Q_OBJECT
+public:
+    // selection: the chosen files in the order they are to be named. The
+    // first is loaded at once; when that fails the user has been told why
+    // and LoadFailed() is true.
+    explicit CIconPropertiesDlg(const QStringList& selection, QWidget* parent = nullptr);
+    ~CIconPropertiesDlg() override;
+
+    bool LoadFailed() const { return m_bLoadFailed; }
+    // Runs the dialog unless the first file failed to load: true when every
+    // file has been confirmed (and the keep-aspect choice stored).
+    bool Run();
+
+    const IconBitmap& Bitmap() const { return m_bitmap; }
+    QString PathName() const { return m_strPath; }
+    QLabel* NameLabel() const { return m_label; }
+    QLineEdit* NameEdit() const { return m_edit; }
+    QCheckBox* KeepAspectCheck() const { return m_keepAspect; }
+    CIconPreview* Preview() const { return m_preview; }
+    QPushButton* OkButton() const { return m_ok; }
+
+public slots:
+    // OK: checks the name, stores the icon and moves on to the next file.
+    void accept() override;
+
+private:
+    // Loads path as the current file with its label and default name. A
+    // failure ends a dialog that is already open as if cancelled.
+    void LoadFile(const QString& path);
+    void OnKeepAspectClicked();
+    void ReadControls();
+    void FillControls();
+
+    IconBitmap m_bitmap;
+    QStringList m_selection;
+    int m_nNextFile = 0;  // the file after the current one in m_selection
+    QString m_strPath;
+    QString m_strName;
+    QString m_strLabel;
+    bool m_bKeepAspect = false;
+    bool m_bLoadFailed = false;
+
+    QLabel* m_label;          // 1060
+    QLineEdit* m_edit;        // 1059
+    QCheckBox* m_keepAspect;  // 1066
+    CIconPreview* m_preview;  // 1068
+    QPushButton* m_ok;
+};
+
+}  // namespace orv

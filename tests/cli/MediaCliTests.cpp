@@ -1,0 +1,205 @@
+// orv-cli's import-icons, import-sound and convert-icon.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/Catalogue.h"
+#include "core/StringTable.h"
+#include "media/IconBitmapFile.h"
+#include "media/IconImport.h"
+#include "media/ImportFiles.h"
+#include "media/MediaTexts.h"
+#include "tests/cli/CliTestSupport.h"
+#include "tests/media/MediaTestSupport.h"
+
+namespace orv::test {
+namespace {
+
+namespace fs = std::filesystem;
+using devsim::OutcomeKind;
+
+class MediaCliTest : public CliTest {
+protected:
+    // A two-colour bitmap in the test's folder.
+    void WriteBitmap(const std::string& name, int width, int height) {
+        std::vector<uint8_t> bytes =
+            MakePictureBmp(width, height, {{0, 0, 255, 0}, {255, 200, 0, 0}},
+                           [](int x, int y) { return (x / 5 + y / 5) % 2; });
+        WriteFileBytes(dir / name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    IconBitmap Converted(const std::string& name, bool keepAspect) {
+        IconBitmap bitmap;
+        EXPECT_TRUE(LoadAndConvertIcon((dir / name).string(), keepAspect, bitmap));
+        return bitmap;
+    }
+
+    std::vector<uint8_t> Block(const std::string& name, bool keepAspect) {
+        return EncodeIconImage(Converted(name, keepAspect));
+    }
+
+    std::vector<ImportedIcon> ImportedIcons() {
+        return IconsOfImportFile(ReadFileBytes(dir / kIconImportFileName));
+    }
+
+    void SetAspectSetting(int value) {
+        fs::create_directories(dir / "config" / "Tarveline Co.");
+        WriteFileBytes(
+            dir / "config" / "Tarveline Co." / "ORV by Tarveline.conf",
+            "[Version%204.2]\nMaintain%20Aspect%20Ratio=" + std::to_string(value) + "\n");
+    }
+};
+
+TEST_F(MediaCliTest, ImportIconsPrepareOnlyWritesOneIconPerBitmapInOrder) {
+    WriteBitmap("cat.bmp", 74, 62);
+    WriteBitmap("wide picture.bmp", 100, 20);
+    WriteFileBytes(dir / kIconImportFileName, "N091C4F4C440000000000F0\r\n");
+
+    Result r =
+        Cli({"import-icons", "--prepare-only", "--stretch", "cat.bmp", "wide picture.bmp=Wide_1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<ImportedIcon> icons = ImportedIcons();
+    ASSERT_EQ(icons.size(), 2u);
+    EXPECT_EQ(icons[0].name, "cat");
+    EXPECT_EQ(icons[0].block, Block("cat.bmp", false));
+    EXPECT_EQ(icons[1].name, "Wide_1");
+    EXPECT_EQ(icons[1].block, Block("wide picture.bmp", false));
+    EXPECT_NE(Block("wide picture.bmp", false), Block("wide picture.bmp", true));
+
+    // Without a flag the sizing follows the desktop program's setting (on
+    // when it was never stored).
+    r = Cli({"import-icons", "--prepare-only", "wide picture.bmp=W"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(ImportedIcons().size(), 1u);
+    EXPECT_EQ(ImportedIcons()[0].block, Block("wide picture.bmp", true));
+    SetAspectSetting(0);
+    r = Cli({"import-icons", "--prepare-only", "wide picture.bmp=W"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(ImportedIcons().size(), 1u);
+    EXPECT_EQ(ImportedIcons()[0].block, Block("wide picture.bmp", false));
+    r = Cli({"import-icons", "--keep-aspect", "--prepare-only", "wide picture.bmp=W"});
+    EXPECT_EQ(ImportedIcons()[0].block, Block("wide picture.bmp", true));
+}
+
+TEST_F(MediaCliTest, ImportIconsRefusesBadNamesAndBitmapsBeforeTouchingTheImportFile) {
+    WriteBitmap("cat.bmp", 74, 62);
+    WriteBitmap("2cats.bmp", 74, 62);
+    WriteFileBytes(dir / "notes.bmp", "Dear diary");
+    const std::string earlier = "N091C4F4C440000000000F0\r\n";
+    WriteFileBytes(dir / kIconImportFileName, earlier);
+
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"2cats.bmp"}, 2, LoadString(IDS_ICON_NAME_NOT_ALPHA)},
+        {{"cat.bmp", "cat.bmp=two.cats"}, 2, LoadString(IDS_ICON_NAME_INVALID)},
+        {{"cat.bmp="}, 2, LoadString(IDS_ICON_NAME_EMPTY)},
+        {{"cat.bmp=Abcdefghi"}, 2, FormatString(IDM_ICON_NAME_TOO_LONG, "Abcdefghi")},
+        {{"cat.bmp", "notes.bmp"}, 1, "notes.bmp" + LoadString(IDS_NOT_256_COLOURS)},
+        {{"missing.bmp"}, 1, FormatString(IDM_MEDIA_OPEN_FAILED, "missing.bmp")},
+        {{"--keep-aspect", "--stretch", "cat.bmp"}, 2, "exclude each other"},
+        {{"--frobnicate", "cat.bmp"}, 2, "unknown option --frobnicate"},
+        {{"--prepare-only"}, 2, "one or more"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"import-icons", "--prepare-only"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Result r = Cli(args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back() << ": " << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.message << " in " << r.err;
+        EXPECT_EQ(ReadFileBytes(dir / kIconImportFileName), earlier) << c.args.back();
+    }
+}
+
+TEST_F(MediaCliTest, ImportIconsServesTheDevicesIconRequest) {
+    WriteBitmap("cat.bmp", 74, 62);
+    WriteBitmap("dog.bmp", 20, 90);
+    devsim::SimulatedDevice device(kModelMirelda);
+    devsim::Script script;
+    script.letter = 'i';
+    devsim::Outcome outcome;
+    Result r = Serve(device, script, {"import-icons", "cat.bmp=CAT", "dog.bmp"}, &outcome);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(outcome.kind, OutcomeKind::Completed) << devsim::Summary(outcome);
+    EXPECT_NE(r.out.find(LoadString(IDM_TRANSFER_COMPLETED)), std::string::npos) << r.out;
+    std::string sent = ReadFileBytes(dir / kIconImportFileName);
+    EXPECT_EQ(device.ReceivedBytes(), sent);
+    std::vector<ImportedIcon> icons = IconsOfImportFile(sent);
+    ASSERT_EQ(icons.size(), 2u);
+    EXPECT_EQ(icons[0].name, "CAT");
+    EXPECT_EQ(icons[1].name, "dog");
+
+    // Prepared, but the port cannot be opened.
+    r = Cli({"--port", "/nonexistent/tty", "import-icons", "cat.bmp"});
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(ImportedIcons().size(), 1u);
+}
+
+TEST_F(MediaCliTest, ImportSoundPreparesOrServesTheSoundRequest) {
+    std::string sound = "RIFF";
+    for (int i = 0; i < 100; ++i) {
+        sound += static_cast<char>(255 - i);
+    }
+    WriteFileBytes(dir / "hello.wav", sound);
+
+    Result r = Cli({"import-sound", "--prepare-only", "hello.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::string prepared = ReadFileBytes(dir / kSoundImportFileName);
+    EXPECT_EQ(ParseImportRecords(prepared).size(), 5u);  // the header and 104 bytes by 32
+    EXPECT_EQ(SoundOfImportFile(prepared), sound);
+
+    devsim::SimulatedDevice device(kModelMirelda);
+    devsim::Script script;
+    script.letter = 'V';
+    devsim::Outcome outcome;
+    fs::remove(dir / kSoundImportFileName);
+    r = Serve(device, script, {"import-sound", "hello.wav"}, &outcome);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(outcome.kind, OutcomeKind::Completed) << devsim::Summary(outcome);
+    EXPECT_EQ(device.ReceivedBytes(), prepared);
+
+    r = Cli({"import-sound", "--prepare-only", "missing.wav"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(FormatString(IDM_FILE_NOT_FOUND, "missing.wav")), std::string::npos)
+        << r.err;
+    EXPECT_EQ(Cli({"import-sound", "--prepare-only", "a.wav", "b.wav"}).exitCode, 2);
+    EXPECT_EQ(Cli({"import-sound", "--stretch", "hello.wav"}).exitCode, 2);
+}
+
+TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {
+    WriteBitmap("tall.bmp", 30, 100);
+    Result r = Cli({"convert-icon", "tall.bmp", "icon.bmp"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<uint8_t> keep = IconBitmapFileBytes(Converted("tall.bmp", true));
+    EXPECT_EQ(ReadFileBytes(dir / "icon.bmp"), std::string(keep.begin(), keep.end()));
+
+    r = Cli({"convert-icon", "--stretch", "tall.bmp", "icon.bmp"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<uint8_t> stretched = IconBitmapFileBytes(Converted("tall.bmp", false));
+    EXPECT_EQ(ReadFileBytes(dir / "icon.bmp"), std::string(stretched.begin(), stretched.end()));
+    EXPECT_NE(keep, stretched);
+
+    // The loader reads the written icon back to the same picture.
+    IconBitmap back;
+    ASSERT_TRUE(LoadAndConvertIcon((dir / "icon.bmp").string(), true, back));
+    IconBitmap written = Converted("tall.bmp", false);
+    for (int y = 0; y < kIconHeight; ++y) {
+        ASSERT_EQ(RowOf(back, y), RowOf(written, y)) << "row " << y;
+    }
+
+    WriteFileBytes(dir / "notes.bmp", "Dear diary");
+    r = Cli({"convert-icon", "notes.bmp", "out.bmp"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("notes.bmp" + LoadString(IDS_NOT_256_COLOURS)), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(dir / "out.bmp"));
+    EXPECT_EQ(Cli({"convert-icon", "tall.bmp"}).exitCode, 2);
+    EXPECT_EQ(Cli({"convert-icon", "--prepare-only", "tall.bmp", "x.bmp"}).exitCode, 2);
+    EXPECT_EQ(Cli({"--model", "1", "convert-icon", "tall.bmp", "x.bmp"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace orv::test
