@@ -2,7 +2,7 @@
 // driven through the device's panel as a newcomer would.
 #include <gtest/gtest.h>
 
-#include <QLabel>
+#include <QTabWidget>
 #include <QTest>
 #include <filesystem>
 
@@ -27,19 +27,6 @@ std::string Lines(const devsim::MemoryImage& records) {
         bytes += r + "\r\n";
     }
     return bytes;
-}
-
-// Closes the progress dialog once the transfer has ended, noting its outcome.
-ModalDriver::Step FinishTransfer(QString* outcome) {
-    return [=](QWidget* modal) {
-        auto* dlg = qobject_cast<CTransferDlg*>(modal);
-        if (!dlg || !dlg->IsFinished()) {
-            return false;
-        }
-        *outcome = dlg->findChild<QLabel*>("1056")->text();
-        dlg->done(0);
-        return true;
-    };
 }
 
 class DemoTest : public ::testing::Test {
@@ -72,7 +59,7 @@ protected:
         if (devsim::IsSaveLetter(letter)) {
             user.Then(ModalDriver::Answer(QMessageBox::Yes));
         }
-        user.Then(FinishTransfer(&outcome));
+        user.Then(ModalDriver::CloseFinishedTransfer(&outcome));
         QTest::mouseClick(Panel().MenuButton(letter), Qt::LeftButton);
         EXPECT_TRUE(Panel().IsBusy());
         EXPECT_FALSE(Panel().MenuButton('L')->isEnabled());
@@ -335,7 +322,7 @@ TEST_F(DemoTest, AnotherModelChosenBringsADeviceOfThatModelAndTheProfileKeepsIts
     g_Globals.SerialPort->ArmTransfer(path, Save);
     ModalDriver user;
     QString outcome;
-    user.Then(FinishTransfer(&outcome));
+    user.Then(ModalDriver::CloseFinishedTransfer(&outcome));
     ASSERT_TRUE(Panel().Request('S'));
     ASSERT_TRUE(WaitIdle());
     ASSERT_TRUE(user.WaitDone());

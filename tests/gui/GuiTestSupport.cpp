@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTest>
@@ -175,11 +176,17 @@ ModalDriver::Step ModalDriver::CancelChooser(QString* title) {
     };
 }
 
-ModalDriver::Step ModalDriver::CloseFinishedTransfer() {
-    return [](QWidget* modal) {
+ModalDriver::Step ModalDriver::CloseFinishedTransfer(QString* status, QString* file) {
+    return [=](QWidget* modal) {
         auto* dlg = qobject_cast<CTransferDlg*>(modal);
         if (!dlg || !dlg->IsFinished()) {
             return false;
+        }
+        if (status) {
+            *status = dlg->findChild<QLabel*>("1056")->text();
+        }
+        if (file) {
+            *file = dlg->findChild<QLabel*>("1054")->text();
         }
         dlg->done(0);
         return true;

@@ -51,8 +51,9 @@ public:
     // A file chooser: chooses the files (one or several) and accepts, or cancels.
     static Step ChooseFiles(const QStringList& paths, QString* title = nullptr);
     static Step CancelChooser(QString* title = nullptr);
-    // The progress dialog: closes it once the transfer has ended.
-    static Step CloseFinishedTransfer();
+    // The progress dialog: closes it once the transfer has ended, noting the
+    // outcome it shows and the file it names.
+    static Step CloseFinishedTransfer(QString* status = nullptr, QString* file = nullptr);
 
 private:
     void Tick();

@@ -246,21 +246,6 @@ ModalDriver::Step ConfirmIcon(const QString& fileName, const QString& name = QSt
     };
 }
 
-// The progress dialog once the transfer has ended: notes the file it names
-// and its outcome, and closes it.
-ModalDriver::Step CloseTransfer(QString* file, QString* status) {
-    return [=](QWidget* modal) {
-        auto* dlg = qobject_cast<CTransferDlg*>(modal);
-        if (!dlg || !dlg->IsFinished()) {
-            return false;
-        }
-        *file = dlg->findChild<QLabel*>("1054")->text();
-        *status = dlg->findChild<QLabel*>("1056")->text();
-        dlg->done(0);
-        return true;
-    };
-}
-
 TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     AppHarness harness(32776);
     WriteFileBytes(kIconImportFileName, "N091C4F4C440000000000F0\r\n");  // an earlier import
@@ -344,7 +329,7 @@ TEST_F(ImportTest, IconRequestFromTheDeviceSendsTheImportFileInOrder) {
     user.Then(ModalDriver::ChooseFiles({cat, dog}));
     user.Then(ConfirmIcon("cat.bmp"));
     user.Then(ConfirmIcon("dog.bmp"));
-    user.Then(CloseTransfer(&file, &status));
+    user.Then(ModalDriver::CloseFinishedTransfer(&status, &file));
     devsim::Outcome outcome = DeviceAsks(harness, user, 'i');
     EXPECT_EQ(outcome.kind, OutcomeKind::Completed) << devsim::Summary(outcome);
     EXPECT_EQ(status, "Memory transfer completed successfully");
@@ -388,7 +373,7 @@ TEST_F(ImportTest, SoundRequestFromTheDeviceSendsTheSoundAndNamesIt) {
     QString file;
     QString status;
     user.Then(ModalDriver::ChooseFiles({QString::fromStdString(wav.string())}, &title));
-    user.Then(CloseTransfer(&file, &status));
+    user.Then(ModalDriver::CloseFinishedTransfer(&status, &file));
     devsim::Outcome outcome = DeviceAsks(harness, user, 'V');
     EXPECT_EQ(outcome.kind, OutcomeKind::Completed) << devsim::Summary(outcome);
     EXPECT_EQ(title, "Choose a .wav Sound file to import");
