@@ -1,6 +1,5 @@
 #include "engine/Record.h"
 
-#include <cctype>
 #include <cstring>
 
 #include "core/Catalogue.h"
@@ -64,10 +63,13 @@ private:
         ReadBytes(ReadHexByte());
     }
 
+    // Letters and digits of the ASCII set, whatever the locale says.
     static bool IsVersionChar(char c) {
-        unsigned char u = static_cast<unsigned char>(c);
-        return std::isalnum(u) || c == ' ';
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == ' ';
     }
+
+    static bool IsPrintable(char c) { return c >= 0x20 && c <= 0x7E; }
 
     RecordResult Receive() {
         char letter;
@@ -114,9 +116,18 @@ private:
                 ReadBytes(2);
                 ReadCounted();
                 break;
-            case 'V':
+            case 'V': {
+                // Line noise and a short version followed by its line end
+                // must not pass for a version.
+                const char* version = m_buf.text + m_buf.length;
                 ReadRecordChars(3);
+                for (int i = 0; i < 3; ++i) {
+                    if (!IsPrintable(version[i])) {
+                        return RecordResult::Invalid;
+                    }
+                }
                 return Finish();
+            }
             case 'v':
                 for (;;) {
                     char c = ReadRecordChars(1);

@@ -40,7 +40,7 @@ public:
 
 enum class RecordResult {
     Valid,          // a record and CR LF are in the buffer
-    Invalid,        // unknown type letter or wrong checksum
+    Invalid,        // unknown type letter, wrong checksum, or a version with a control byte
     EndOfTransfer,  // the end-of-transfer mark
     TooLong,        // the record would not fit the buffer (an internal error was reported)
 };

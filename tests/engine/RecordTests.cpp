@@ -111,6 +111,17 @@ TEST(ReceiveRecord, LowerCaseHexRaises133) {
 TEST(ReceiveRecord, VersionRecordsCarryNoChecksum) {
     EXPECT_EQ(Receive("V300\r\n").text, "V300\r\n");
     EXPECT_EQ(Receive("Vab!").text, "Vab!\r\n");  // three characters, not decoded
+    // They are printable: a short version and its line end, or line noise, is
+    // no version.
+    for (const std::string& wire :
+         {std::string("V3\r\n"), std::string("V\x11\x8F\x02"), std::string("V30\0", 4),
+          std::string("V\x7F"
+                      "00")}) {
+        EXPECT_EQ(Receive(wire).result, RecordResult::Invalid) << ::testing::PrintToString(wire);
+    }
+    EXPECT_EQ(Receive("V \x7E ").result, RecordResult::Valid);
+    // A v record holds ASCII letters and digits only, whatever the locale.
+    EXPECT_EQ(Receive("v30\xE9\r").text, "v30\r\n");
     // v runs over letters, digits and blanks; the first other character ends
     // it and is consumed without being kept.
     StringSource src("v12 Ab9\rn00FF");
