@@ -48,10 +48,12 @@ FileErrorCause CauseFromErrno(int err) {
             return FileErrorCause::TooManyOpenFiles;
         case EACCES:
         case EPERM:
-        case EROFS:
-        case EISDIR:
         case EEXIST:
             return FileErrorCause::AccessDenied;
+        case EISDIR:
+            return FileErrorCause::IsFolder;
+        case EROFS:
+            return FileErrorCause::ReadOnlyDisk;
         case EBADF:
             return FileErrorCause::InvalidFile;
         case EBUSY:
@@ -85,6 +87,16 @@ int MessageIdForCause(FileErrorCause cause) {
             return IDM_FILE_DISK_FULL;
         case FileErrorCause::EndOfFile:
             return IDM_FILE_END_OF_FILE;
+        case FileErrorCause::IsFolder:
+            return IDM_FILE_IS_FOLDER;
+        case FileErrorCause::IsPipe:
+            return IDM_FILE_IS_PIPE;
+        case FileErrorCause::IsSocket:
+            return IDM_FILE_IS_SOCKET;
+        case FileErrorCause::IsDevice:
+            return IDM_FILE_IS_DEVICE;
+        case FileErrorCause::ReadOnlyDisk:
+            return IDM_FILE_READ_ONLY_DISK;
         case FileErrorCause::Generic:
             break;
     }

@@ -48,6 +48,12 @@ enum class FileErrorCause {
     SharingViolation,
     DiskFull,
     EndOfFile,
+    // The program's own causes: what is named is not a file, or cannot be written.
+    IsFolder,
+    IsPipe,
+    IsSocket,
+    IsDevice,
+    ReadOnlyDisk,
 };
 
 class FileError : public std::exception {

@@ -134,6 +134,15 @@ enum StringId : int {
     IDM_FILE_SHARING_VIOLATION = 61865,
     IDM_FILE_DISK_FULL = 61867,
     IDM_FILE_END_OF_FILE = 61868,
+    // Files (40500-40599): what a name stands for when it is not a file, and
+    // what is wrong in a memory file.
+    IDM_FILE_IS_FOLDER = 40500,
+    IDM_FILE_IS_PIPE = 40501,
+    IDM_FILE_IS_SOCKET = 40502,
+    IDM_FILE_IS_DEVICE = 40503,
+    IDM_FILE_READ_ONLY_DISK = 40504,
+    IDM_RESTORE_EMPTY_QUESTION = 40505,
+    IDM_RESTORE_EMPTY_REFUSED = 40506,
     // The engine's own texts.
     IDM_PORT_NOT_FOUND = 40001,
     IDM_PORT_IN_USE = 40002,

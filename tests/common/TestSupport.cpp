@@ -1,5 +1,6 @@
 #include "tests/common/TestSupport.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -7,6 +8,19 @@
 #include <stdexcept>
 
 namespace orv::test {
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
 
 CapturingReporter::CapturingReporter() {
     SetReporter(this);

@@ -2,6 +2,8 @@
 // and temporary folders.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -56,6 +58,19 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// A file size limit for the process: writes past it fail as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
 };
 
 std::string ReadFileBytes(const std::filesystem::path& path);

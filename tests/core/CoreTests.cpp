@@ -101,7 +101,9 @@ TEST(FileError, CauseFollowsErrnoAndTextNamesTheFile) {
     EXPECT_EQ(FileError::FromErrno(ENOSPC, "a.orv").Cause(), FileErrorCause::DiskFull);
     EXPECT_EQ(FileError::FromErrno(EDQUOT, "a.orv").Cause(), FileErrorCause::DiskFull);
     EXPECT_EQ(FileError::FromErrno(EACCES, "a.orv").Cause(), FileErrorCause::AccessDenied);
-    EXPECT_EQ(FileError::FromErrno(EROFS, "a.orv").Cause(), FileErrorCause::AccessDenied);
+    // A folder and a read-only disk are told as what they are, not as a refusal.
+    EXPECT_EQ(FileError::FromErrno(EROFS, "a.orv").Cause(), FileErrorCause::ReadOnlyDisk);
+    EXPECT_EQ(FileError::FromErrno(EISDIR, "a.orv").Cause(), FileErrorCause::IsFolder);
     EXPECT_EQ(FileError::FromErrno(ENOTDIR, "a.orv").Cause(), FileErrorCause::BadPath);
     EXPECT_EQ(FileError::FromErrno(EMFILE, "a.orv").Cause(), FileErrorCause::TooManyOpenFiles);
     EXPECT_EQ(FileError::FromErrno(EWOULDBLOCK, "a.orv").Cause(), FileErrorCause::SharingViolation);
@@ -112,12 +114,13 @@ TEST(FileError, CauseFollowsErrnoAndTextNamesTheFile) {
          {FileErrorCause::Generic, FileErrorCause::FileNotFound, FileErrorCause::BadPath,
           FileErrorCause::TooManyOpenFiles, FileErrorCause::AccessDenied,
           FileErrorCause::InvalidFile, FileErrorCause::SharingViolation, FileErrorCause::DiskFull,
-          FileErrorCause::EndOfFile}) {
+          FileErrorCause::EndOfFile, FileErrorCause::IsFolder, FileErrorCause::IsPipe,
+          FileErrorCause::IsSocket, FileErrorCause::IsDevice, FileErrorCause::ReadOnlyDisk}) {
         std::string text = FileError(cause, "/tmp/x.ORV").Message();
         EXPECT_NE(text.find("/tmp/x.ORV"), std::string::npos) << text;
         texts.insert(text);
     }
-    EXPECT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts.size(), 14u);
 }
 
 TEST(MessageHelpers, StatusAndInstructionsOnlyForExistingTexts) {

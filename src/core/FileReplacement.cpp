@@ -1,0 +1,178 @@
+#include "core/FileReplacement.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+#include "core/Errors.h"
+#include "core/RegularFile.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kMaxLinks = 40;  // as the kernel's own limit for a path
+constexpr size_t kMaxNameLength = 255;
+
+std::string RandomSuffix() {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static thread_local std::mt19937 gen{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kChars) - 2);
+    std::string s;
+    for (int i = 0; i < 6; ++i) {
+        s += kChars[pick(gen)];
+    }
+    return s;
+}
+
+void KeepIdentity(int fd, const struct stat& earlier) {
+    // A file the process may not give away stays its own; the group alone
+    // may still be kept.
+    if (::fchown(fd, earlier.st_uid, earlier.st_gid) != 0) {
+        [[maybe_unused]] int ignored = ::fchown(fd, static_cast<uid_t>(-1), earlier.st_gid);
+    }
+    // After the owner, whose change may clear bits. Should this fail, the
+    // file was created with no more permissions than the earlier one.
+    [[maybe_unused]] int ignored = ::fchmod(fd, earlier.st_mode & 0777);
+}
+
+}  // namespace
+
+std::string FollowLinks(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;  // the file itself, or a name still to be created
+        }
+        std::string target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 4096), '\0');
+        ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0) {
+            return current;
+        }
+        target.resize(static_cast<size_t>(n));
+        current = target.front() == '/' ? target : FolderOf(current) + target;
+    }
+    throw FileError::FromErrno(ELOOP, path);
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+int CreateTemporaryBeside(const std::string& target, const std::string& userPath,
+                          std::string& tempPath) {
+    struct stat earlier {};
+    bool exists = ::stat(target.c_str(), &earlier) == 0;
+    if (!exists && errno != ENOENT) {
+        throw FileError::FromErrno(errno, userPath);
+    }
+    // The target is replaced only at the end; refuse now what writing to it
+    // would have refused.
+    if (exists) {
+        RequireRegularFile(earlier.st_mode, userPath);
+        if (::access(target.c_str(), W_OK) != 0) {
+            throw FileError::FromErrno(errno, userPath);
+        }
+    }
+    // A new file gets what the umask leaves of 0666; a replacement is never
+    // more open than the file it replaces, not even while it is written.
+    mode_t mode = exists ? (earlier.st_mode & 0777) : 0666;
+    std::string folder = FolderOf(target);
+    std::string name = target.substr(folder.size());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string hidden = "." + name + ".orv-partial-" + RandomSuffix();
+        if (hidden.size() > kMaxNameLength) {
+            hidden = ".orv-partial-" + RandomSuffix();
+        }
+        std::string temp = folder + hidden;
+        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        if (fd >= 0) {
+            if (exists) {
+                KeepIdentity(fd, earlier);
+            }
+            tempPath = temp;
+            return fd;
+        }
+        if (errno != EEXIST) {
+            throw FileError::FromErrno(errno, userPath);
+        }
+    }
+    throw FileError::FromErrno(EEXIST, userPath);
+}
+
+int SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int err = 0;
+    // Some filesystems cannot sync a folder; that is not a lost write.
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        err = errno;
+    }
+    ::close(fd);
+    return err;
+}
+
+FileReplacement::FileReplacement(const std::string& path)
+    : m_path(path), m_target(FollowLinks(path)) {
+    m_fd = CreateTemporaryBeside(m_target, m_path, m_tempPath);
+}
+
+FileReplacement::~FileReplacement() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+    if (!m_tempPath.empty()) {
+        ::unlink(m_tempPath.c_str());
+    }
+}
+
+void FileReplacement::Fail(int err) {
+    throw FileError::FromErrno(err, m_path);
+}
+
+void FileReplacement::Write(std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(m_fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            Fail(n < 0 ? errno : ENOSPC);
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+void FileReplacement::Commit() {
+    // A late write error (full disk, network filesystem) shows only here.
+    if (::fsync(m_fd) != 0 && errno != EINVAL) {
+        Fail(errno);
+    }
+    int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && errno != EINTR) {
+        Fail(errno);
+    }
+    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        Fail(errno);
+    }
+    m_tempPath.clear();
+    if (int err = SyncFolder(FolderOf(m_target))) {
+        Fail(err);
+    }
+}
+
+void ReplaceFileContents(const std::string& path, std::string_view data) {
+    FileReplacement file(path);
+    file.Write(data);
+    file.Commit();
+}
+
+}  // namespace orv
