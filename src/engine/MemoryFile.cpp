@@ -9,9 +9,10 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
-#include <random>
 
 #include "core/Errors.h"
+#include "core/FileReplacement.h"
+#include "core/RegularFile.h"
 #include "core/StringTable.h"
 #include "engine/Serial.h"
 
@@ -23,22 +24,6 @@ constexpr size_t kMaxIncompleteName = 256;
 
 std::mutex g_removableMutex;
 RemovableDriveTest g_removableTest;
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string RandomSuffix() {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static thread_local std::mt19937 gen{std::random_device{}()};
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kChars) - 2);
-    std::string s;
-    for (int i = 0; i < 6; ++i) {
-        s += kChars[pick(gen)];
-    }
-    return s;
-}
 
 // Renames from onto to unless to exists. ENOTSUP-style refusals of the
 // no-replace flag fall back to a check followed by a plain rename.
@@ -55,20 +40,6 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
         return EEXIST;
     }
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-int SyncFolder(const std::string& folder) {
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
-    }
-    int err = 0;
-    // Some filesystems cannot sync a folder; that is not a lost write.
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) {
-        err = errno;
-    }
-    ::close(fd);
-    return err;
 }
 
 bool SysfsRemovable(const std::string& path) {
@@ -126,6 +97,11 @@ std::string IncompleteFileName(std::string_view fileName) {
     return name;
 }
 
+bool IsEmptyFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+}
+
 TransferFile::~TransferFile() {
     Close();
 }
@@ -137,58 +113,31 @@ void TransferFile::Fail(int err) {
 void TransferFile::CreateForSave(const std::string& target) {
     Close();
     m_path = target;
-    struct stat st;
-    if (::stat(target.c_str(), &st) == 0) {
-        // The target is replaced only at the end; refuse now what the open
-        // of the target itself would have refused.
-        if (S_ISDIR(st.st_mode)) {
-            Fail(EISDIR);
-        }
-        if (::access(target.c_str(), W_OK) != 0) {
-            Fail(errno);
-        }
-    }
-    std::string folder = FolderOf(target);
-    std::string name(FileNamePart(target));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string hidden = "." + name + ".orv-partial-" + RandomSuffix();
-        if (hidden.size() > 255) {
-            hidden = ".orv-partial-" + RandomSuffix();
-        }
-        std::string temp = folder + hidden;
-        // 0666 so that the finished file gets the permissions the umask gives new files.
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            m_fd = fd;
-            m_tempPath = temp;
-            m_length = 0;
-            m_end = 0;
-            m_lastStart = 0;
-            m_lastRecord.clear();
-            return;
-        }
-        if (errno != EEXIST) {
-            Fail(errno);
-        }
-    }
-    Fail(EEXIST);
+    // Through a link the file it points to is saved; the link stays.
+    m_realPath = FollowLinks(target);
+    std::string temp;
+    m_fd = CreateTemporaryBeside(m_realPath, target, temp);
+    m_tempPath = temp;
+    m_length = 0;
+    m_end = 0;
+    m_lastStart = 0;
+    m_lastRecord.clear();
 }
 
 void TransferFile::OpenForRead(const std::string& path) {
     Close();
     m_path = path;
-    std::FILE* f = std::fopen(path.c_str(), "rbe");
+    m_realPath = path;
+    int fd = OpenRegularFile(path, O_RDONLY);
+    struct stat st {};
+    std::FILE* f = ::fstat(fd, &st) == 0 ? ::fdopen(fd, "rb") : nullptr;
     if (!f) {
-        Fail(errno);
-    }
-    struct stat st;
-    if (::fstat(::fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        std::fclose(f);
+        int err = errno;
+        ::close(fd);
         Fail(err);
     }
     m_read = f;
-    m_length = S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : 0;
+    m_length = static_cast<long long>(st.st_size);
 }
 
 void TransferFile::Append(std::string_view data) {
@@ -254,11 +203,11 @@ void TransferFile::Commit() {
             Fail(errno);
         }
     }
-    if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+    if (::rename(m_tempPath.c_str(), m_realPath.c_str()) != 0) {
         Fail(errno);
     }
     m_tempPath.clear();
-    if (int err = SyncFolder(FolderOf(m_path))) {
+    if (int err = SyncFolder(FolderOf(m_realPath))) {
         Fail(err);
     }
 }
@@ -272,8 +221,8 @@ std::string TransferFile::KeepIncomplete() {
         ::close(m_fd);
         m_fd = -1;
     }
-    std::string folder = FolderOf(m_path);
-    std::string base = IncompleteFileName(FileNamePart(m_path));
+    std::string folder = FolderOf(m_realPath);
+    std::string base = IncompleteFileName(FileNamePart(m_realPath));
     size_t dot = base.rfind('.');
     if (dot == std::string::npos || dot < base.find("==INCOMPLETE==")) {
         dot = base.size();

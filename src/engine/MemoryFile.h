@@ -17,6 +17,9 @@ std::string ContinuationName(const std::string& firstName, const std::string& su
 // MEM.ORV -> MEM==INCOMPLETE==.ORV, MEM -> ==INCOMPLETE==MEM; at most 256 characters.
 std::string IncompleteFileName(std::string_view fileName);
 
+// A regular file of no bytes: a restore from it sends nothing but the end mark.
+bool IsEmptyFile(const std::string& path);
+
 class TransferFile {
 public:
     TransferFile() = default;
@@ -24,9 +27,11 @@ public:
     TransferFile(const TransferFile&) = delete;
     TransferFile& operator=(const TransferFile&) = delete;
 
-    // Save: starts a temporary file beside target. Raises FileError naming target.
+    // Save: starts a temporary file beside target (beside the file it links
+    // to, for a link), with the permissions, owner and group of an existing
+    // target. Raises FileError naming target.
     void CreateForSave(const std::string& target);
-    // Restore: opens path for reading. Raises FileError.
+    // Restore: opens path, a regular file, for reading. Raises FileError.
     void OpenForRead(const std::string& path);
 
     bool IsOpen() const { return m_fd >= 0 || m_read != nullptr; }
@@ -34,6 +39,8 @@ public:
     bool HasUnfinishedSave() const { return !m_tempPath.empty(); }
     long long Length() const { return m_length; }
     const std::string& Path() const { return m_path; }
+    // The file a save replaces: Path() with its links followed.
+    const std::string& RealPath() const { return m_realPath; }
 
     // Appends data and hands it to the kernel. On failure nothing of data
     // stays in the file, and FileError is raised.
@@ -67,6 +74,7 @@ private:
     int m_fd = -1;
     std::FILE* m_read = nullptr;
     std::string m_path;      // what the user chose: the target or the file read
+    std::string m_realPath;  // the file replaced: the target with its links followed
     std::string m_tempPath;  // the save's data until Commit
     long long m_length = 0;
     off_t m_end = 0;

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <cstring>
 
 #include "core/Errors.h"
 #include "core/Globals.h"
@@ -15,10 +14,6 @@ namespace {
 
 constexpr int kTextRecordOverhead = 7;
 constexpr long kProbeOffset = 2032;
-
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 // The number after the version letter, read as atoi does.
 int VersionNumber(std::string_view rest) {
@@ -72,7 +67,7 @@ void CORVSerialPort::Impl::SendMemory() {
             fileVersion = VersionNumber(
                 std::string_view(record.text + 1, static_cast<size_t>(record.length - 1)));
         }
-        if (!IsLetter(first)) {
+        if (lineFault != LineFault::None) {
             ThrowORVException(IDM_INVALID_RECORD);
         }
         if (first == 'T' && format == Records) {
@@ -107,7 +102,10 @@ void CORVSerialPort::Impl::SendMemory() {
         if (g_turnaroundProbe.load(std::memory_order_relaxed)) {
             ackTime = std::chrono::steady_clock::now();
         }
-        int bytes = IsText() ? std::max(0, record.length - kTextRecordOverhead) : record.length;
+        // The line end added to a last line is not the file's: the progress
+        // counts what the file holds.
+        int bytes = IsText() ? std::max(0, record.length - kTextRecordOverhead)
+                             : record.length - addedLineEnd;
         NotifyAndWait(TN_ADD_BYTES, bytes, true);
         headerPending = false;
         refusals = 0;
@@ -146,22 +144,28 @@ void CORVSerialPort::Impl::ProbeFileFormat() {
 }
 
 bool CORVSerialPort::Impl::NextRecordToSend(bool headerPending) {
+    lineFault = LineFault::None;
+    addedLineEnd = 0;
     if (headerPending) {
         record.Assign(kTextHeaderRecord);
         return true;
     }
-    char line[kRecordBufferSize];
-    int n = file.ReadLine(line, IsText() ? kMaxTextLine : kMaxRecordLine);
-    if (n == 0) {
-        return false;
-    }
     if (IsText()) {
+        char line[kMaxTextLine];
+        int n = file.ReadLine(line, kMaxTextLine);
+        if (n == 0) {
+            return false;
+        }
         record.Assign(
             EncodeTextRecord(std::string_view(line, static_cast<size_t>(n)), g_Globals.ModelId));
-    } else {
-        std::memcpy(record.text, line, static_cast<size_t>(n));
-        record.length = n;
+        return true;
     }
+    if (!ReadRecordLine(file, fileLine)) {
+        return false;
+    }
+    record.Assign(fileLine.text);
+    lineFault = fileLine.fault;
+    addedLineEnd = fileLine.addedLineEnd;
     return true;
 }
 
@@ -188,7 +192,7 @@ void CORVSerialPort::Impl::ContinueRestoreFromNextDisk() {
             NotifyAndWait(TN_SET_TOTAL, static_cast<long>(fileLength * (IsText() ? 2 : 1)), true);
             break;
         }
-        if (!NextRecordToSend(false) || !IsLetter(record.text[0])) {
+        if (!NextRecordToSend(false) || lineFault != LineFault::None) {
             ThrowORVException(IDM_INVALID_RECORD);
         }
         if (record.text[0] != 'T') {

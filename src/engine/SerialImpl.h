@@ -12,6 +12,7 @@
 #include "engine/ManualResetEvent.h"
 #include "engine/MemoryFile.h"
 #include "engine/Record.h"
+#include "engine/RecordLine.h"
 #include "engine/Serial.h"
 #include "engine/SerialLine.h"
 
@@ -21,7 +22,6 @@ constexpr int kInterByteGapMs = 500;
 constexpr int kMaxTimeoutsPerRecord = 3;
 constexpr int kMaxRefusalsPerRecord = 10;
 constexpr int kMaxTextLine = 239;
-constexpr int kMaxRecordLine = kRecordBufferSize - 1;
 constexpr int kInitialFileVersion = 300;
 constexpr size_t kMaxFileErrorText = 256;
 
@@ -108,6 +108,9 @@ struct CORVSerialPort::Impl : public ByteSource {
 
     long long fileLength = 0;
     RecordBuffer record;
+    RecordLine fileLine;                    // the line of a record file being sent
+    LineFault lineFault = LineFault::None;  // why the record in the buffer may not be sent
+    int addedLineEnd = 0;                   // characters of the record not from the file
     bool secondPass = false;
     bool removable = false;
     bool continuation = false;

@@ -118,7 +118,7 @@ void CORVSerialPort::Impl::KeepIncompleteSave() {
     std::string kept = file.KeepIncomplete();
     if (kept.empty() && !stop) {
         host.ShowMessage(FormatString(IDM_INCOMPLETE_NOT_RENAMED,
-                                      IncompleteFileName(FileNamePart(file.Path())), temp));
+                                      IncompleteFileName(FileNamePart(file.RealPath())), temp));
     }
 }
 

@@ -139,7 +139,11 @@ TEST_F(RestoreTest, FourthSilenceOnOneRecordEndsWithTimeOut) {
 }
 
 TEST_F(RestoreTest, LineNotStartingWithALetterIsAnInvalidRecord) {
-    for (const std::string& bad : {std::string("\r\n"), std::string("1A0101FD\r\n")}) {
+    // Nor is a line with a control byte or one outside ASCII before its line end.
+    for (const std::string& bad :
+         {std::string("\r\n"), std::string("1A0101FD\r\n"), std::string("A0101\0FD\r\n", 10),
+          std::string("V30\r\r\n"), std::string("A0101FD\rA0101FD\r\n"),
+          std::string("V3\xE9\r\n")}) {
         std::string path = Path("MEM.ORV");
         WriteFileBytes(path, kV300 + bad + kRecA);
         port.ArmTransfer(path, Restore);
@@ -149,6 +153,21 @@ TEST_F(RestoreTest, LineNotStartingWithALetterIsAnInvalidRecord) {
         EXPECT_EQ(host.WaitFinished(), IDM_INVALID_RECORD);
         WaitIdle();
     }
+}
+
+TEST_F(RestoreTest, LastLineWithoutLineEndIsSentWithIt) {
+    // The record is whole in the file; only its line end, which the device
+    // waits for, is missing. A lone CR gets its LF.
+    for (const std::string& last : {std::string("B0102FC"), std::string("B0102FC\r")}) {
+        EXPECT_EQ(RestoreFile(kV300 + kRecA + last), "END");
+        EXPECT_EQ(received, (std::vector<std::string>{kV300, kRecA, kRecB}));
+        EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
+        WaitIdle();
+    }
+    // The progress counts the file's own bytes.
+    const long head = static_cast<long>((kV300 + kRecA).size());
+    EXPECT_EQ(host.Totals(), (std::vector<long>{head + 7, head + 8}));
+    EXPECT_EQ(host.BytesAdded(), 2 * head + 7 + 8);
 }
 
 TEST_F(RestoreTest, ContinuationMarkerOnAFixedDiskIsAnInvalidRecord) {
@@ -169,8 +188,7 @@ TEST_F(RestoreTest, UnversionedFileSendsItsTLineLikeAnyRecord) {
     port.ArmTransfer(path, Restore);
     ASSERT_EQ(Request('L'), std::string(1, kAck));
     EXPECT_EQ(TakeRecord(), kRecA);
-    EXPECT_EQ(peer.Read(1), "T");
-    peer.Send(std::string(1, kAck));
+    EXPECT_EQ(TakeRecord(), "T\r\n");  // a last line, sent with its line end
     EXPECT_EQ(peer.Read(3), "END");
     EXPECT_EQ(port.Format(), Unversioned);
 }

@@ -1,4 +1,5 @@
 // Saves over a pseudo-terminal, the device end scripted byte by byte.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -96,6 +97,93 @@ TEST_F(SaveTest, DamagedRecordsAreAskedForAgainAndKeptOnce) {
     EXPECT_EQ(peer.Read(1), std::string(1, kAck));
     EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
     EXPECT_EQ(ReadFileBytes(path), good + good + good);
+}
+
+TEST_F(SaveTest, LineNoiseAndAShortVersionAreAskedForAgainAndTheFileRestores) {
+    std::string path = Path("MEM.ORV");
+    port.ArmTransfer(path, Save);
+    ASSERT_EQ(Request('S'), std::string(1, kAck));
+    const std::vector<std::string> good = {"V300\r\n", DeviceRecord('A', {2, 0x11, 0x8F}),
+                                           "vAB 1\r\n", DeviceRecord('B', {0})};
+    // Each piece of noise is exactly what the receiver reads before it judges.
+    const std::vector<std::string> noise = {"V3\r\n", std::string("V\x11\x8F\x02", 4),
+                                            std::string("V\0\xFF\x13", 4), "V\t00"};
+    for (size_t i = 0; i < good.size(); ++i) {
+        EXPECT_EQ(SendRecord(noise[i]), std::string(1, kRetry)) << Hex(noise[i]);
+        EXPECT_EQ(SendRecord(good[i]), std::string(1, kAck)) << good[i];
+    }
+    peer.Send("END");
+    EXPECT_EQ(peer.Read(1), std::string(1, kAck));
+    EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
+    std::string all;
+    for (const std::string& r : good) {
+        all += r;
+    }
+    EXPECT_EQ(ReadFileBytes(path), all);
+
+    WaitIdle();
+    port.ArmTransfer(path, Restore);
+    ASSERT_EQ(Request('L'), std::string(1, kAck));
+    for (const std::string& r : good) {
+        EXPECT_EQ(TakeRecord(), r);
+    }
+    EXPECT_EQ(peer.Read(3), "END");
+    EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
+}
+
+TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
+    fs::create_directory(dir / "backups");
+    const std::string real = Path("backups/monday.ORV");
+    WriteFileBytes(real, "earlier\r\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    // Only a privileged process may give a file to someone else.
+    const bool mayChown = ::chown(real.c_str(), 4321, 4322) == 0;
+    fs::create_symlink("backups/monday.ORV", dir / "current.ORV");
+    const std::string rec = DeviceRecord('A', {1, 0x42});
+
+    port.ArmTransfer(Path("current.ORV"), Save);
+    ASSERT_EQ(Request('S'), std::string(1, kAck));
+    // While the save runs its data sits beside the real file, no more
+    // readable than the backup it replaces.
+    bool sawTemporary = false;
+    host.onAddBytes = [&] {
+        for (const auto& entry : fs::directory_iterator(dir / "backups")) {
+            if (entry.path() != fs::path(real)) {
+                sawTemporary = true;
+                EXPECT_EQ(entry.status().permissions(),
+                          fs::perms::owner_read | fs::perms::owner_write);
+            }
+        }
+    };
+    ASSERT_EQ(SendRecord(rec), std::string(1, kAck));
+    peer.Send("END");
+    EXPECT_EQ(peer.Read(1), std::string(1, kAck));
+    EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
+    EXPECT_TRUE(sawTemporary);
+
+    EXPECT_TRUE(fs::is_symlink(dir / "current.ORV"));
+    EXPECT_EQ(fs::read_symlink(dir / "current.ORV"), "backups/monday.ORV");
+    EXPECT_EQ(ReadFileBytes(real), rec);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    if (mayChown) {
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "backups"), fs::directory_iterator()), 1);
+
+    // A new file gets what the umask leaves.
+    WaitIdle();
+    mode_t oldMask = ::umask(027);
+    port.ArmTransfer(Path("NEW.ORV"), Save);
+    ASSERT_EQ(Request('S'), std::string(1, kAck));
+    peer.Send("END");
+    EXPECT_EQ(peer.Read(1), std::string(1, kAck));
+    EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
+    ::umask(oldMask);
+    ASSERT_EQ(::stat(Path("NEW.ORV").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 TEST_F(SaveTest, ThreeTimeOutsOnARecordAreForgivenTheFourthEndsTheSave) {
