@@ -18,6 +18,7 @@
 #include "core/Globals.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
+#include "engine/MemoryFile.h"
 
 namespace orv::cli {
 
@@ -336,6 +337,11 @@ bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
 
 int RunTransfer(const TransferOptions& options, TransferKind kind, const std::string& path,
                 const std::string& soundSource) {
+    // A script has no one to ask: an empty file would leave the device with nothing.
+    if (kind == Restore && IsEmptyFile(path)) {
+        std::fprintf(stderr, "%s\n", FormatString(IDM_RESTORE_EMPTY_REFUSED, path).c_str());
+        return kExitFailed;
+    }
     std::unique_ptr<QSettings> profile = OpenUserProfile();
     QSettingsProfileStore store(*profile);
     LoadSettings(store, g_Globals);

@@ -1,6 +1,9 @@
 // orv-cli as scripts use it: a separate process on a simulated device's pty.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "core/Catalogue.h"
@@ -126,6 +129,88 @@ TEST_F(CliTest, InspectTellsWhatIsWrongWithLineNumbers) {
     Result text = Cli({"inspect", "notes.txt"});
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_NE(text.out.find("text file, 2 lines"), std::string::npos) << text.out;
+}
+
+TEST_F(CliTest, InspectJudgesAFileAsARestoreWouldSendIt) {
+    std::string random;
+    uint32_t seed = 7;
+    for (int i = 0; i < 300; ++i) {
+        seed = seed * 1103515245 + 12345;
+        random += static_cast<char>(seed >> 16);
+    }
+    const std::string kV = "V300\r\n";
+    struct Case {
+        std::string content;
+        int exitCode;
+        std::string says;
+    };
+    const Case cases[] = {
+        // As the engine stores them: a v record ends at its line end.
+        {kV + "v12 Ab\r\nA0101FD\r\n", 0, "records by type: A 1 V 1 v 1"},
+        {random, 1, "line 1: "},
+        {std::string(64, '\0'), 1, "line 1: does not start with a letter"},
+        {"\r\n\r\n", 1, "line 2: empty line"},
+        {"", 1, "the file is empty"},
+        {kV + "A0101FD", 1, "line 2: no line end"},
+        {kV + "A01\x01"
+              "01FD\r\n",
+         1, "line 2: binary byte 0x01 at column 4"},
+        {kV + "A0201FD\r\n", 1, "line 2: count and length disagree: the line ends inside"},
+        {kV + "A0101FD00\r\n", 1, "line 2: count and length disagree: characters after"},
+        {kV + "A0101FE\r\n", 1, "line 2: checksum failure: 0xFE where 0xFD belongs"},
+        {kV + "A01a1FD\r\n", 1, "line 2: invalid character: lower-case hexadecimal digit a"},
+        {kV + "Q0101FD\r\n", 1, "line 2: unknown record type Q"},
+        {kV + "K" + std::string(1100, '0') + "\r\nA0101FD\r\n", 1, "line 2: too long"},
+        {"N01DD21\r\nv300\r\n", 1, "line 2: unexpected record type v"},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(dir / "x.ORV", c.content);
+        Result r = Cli({"inspect", "x.ORV"});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.says << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << c.says << " in\n" << r.out;
+        EXPECT_NE(r.out.find(c.exitCode == 0 ? "0 problems" : "problem"), std::string::npos);
+    }
+    // The rest of a too long line is told with its start, not as a line of its own.
+    WriteFileBytes(dir / "x.ORV", kV + "K" + std::string(1100, '0') + "\r\nA0101FD\r\n");
+    std::string tooLong = Cli({"inspect", "x.ORV"}).out;
+    EXPECT_EQ(tooLong.find("line 2:"), tooLong.rfind("line 2:")) << tooLong;
+    EXPECT_NE(tooLong.find("1 problem\n"), std::string::npos) << tooLong;
+
+    // Names that are no files are refused at once, and nothing is read
+    // without end; a memory file is never this large.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder");
+    {
+        std::FILE* f = std::fopen((dir / "huge.ORV").c_str(), "wb");
+        ASSERT_EQ(::ftruncate(::fileno(f), (64 << 20) + 1), 0);
+        std::fclose(f);
+    }
+    const std::pair<std::string, std::string> refused[] = {
+        {"pipe", "pipe is a named pipe, not a file."},
+        {"folder", "folder is a folder, not a file."},
+        {"/dev/zero", "/dev/zero is a device, not a file."},
+        {"huge.ORV", "huge.ORV is larger than 64 MiB"},
+    };
+    for (const auto& [name, message] : refused) {
+        Result r = Cli({"inspect", name});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_NE(r.err.find(message), std::string::npos) << message << " in " << r.err;
+    }
+}
+
+TEST_F(CliTest, RestoreRefusesAnEmptyFileAndANameThatIsNoFileBeforeOpeningThePort) {
+    WriteFileBytes(dir / "empty.ORV", "");
+    ASSERT_EQ(::mkfifo((dir / "pipe.ORV").c_str(), 0600), 0);
+    // The port does not exist: exit 1 rather than 3 shows the port was never tried.
+    Result empty = Cli({"--port", "/nonexistent/tty", "restore", "empty.ORV"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_NE(empty.err.find(FormatString(IDM_RESTORE_EMPTY_REFUSED, "empty.ORV")),
+              std::string::npos)
+        << empty.err;
+    Result pipe = Cli({"--port", "/nonexistent/tty", "restore", "pipe.ORV"});
+    EXPECT_EQ(pipe.exitCode, 1);
+    EXPECT_NE(pipe.err.find("pipe.ORV is a named pipe, not a file."), std::string::npos)
+        << pipe.err;
 }
 
 TEST_F(CliTest, InspectListsTheCellsOfAnOverlayAndItsDamage) {
