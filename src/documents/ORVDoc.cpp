@@ -1,7 +1,6 @@
 #include "documents/ORVDoc.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -15,7 +14,9 @@
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
+#include "core/RegularFile.h"
 #include "core/StringTable.h"
+#include "documents/EmptyRestore.h"
 #include "documents/FileActions.h"
 #include "documents/NewNameDlg.h"
 #include "documents/ORVFileDlg.h"
@@ -49,18 +50,10 @@ bool CORVDoc::OnOpenDocument(const QString& path) {
     if (g_Globals.CurrentViewId == kKeyboardViewId && !SaveOverlayEdits()) {
         return false;
     }
-    std::string name = StdStr(path);
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    int err = fd < 0 ? errno : 0;
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        err = EISDIR;
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    if (err != 0) {
-        ReportFileError(FileError::FromErrno(err, name));
+    try {
+        ::close(OpenRegularFile(StdStr(path), O_RDONLY));
+    } catch (const FileError& error) {
+        ReportFileError(error);
         return false;
     }
     // The editor closes: its Save would otherwise write the overlay into the
@@ -190,6 +183,9 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
         case IDC_ACTION_RESTORE:
             if (!engine) {
                 ORV_INTERNAL_ERROR();
+                break;
+            }
+            if (dlg.ChosenAction() == IDC_ACTION_RESTORE && !ConfirmRestoreFrom(path, m_frame)) {
                 break;
             }
             engine->ArmTransfer(StdStr(path),

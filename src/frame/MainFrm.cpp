@@ -23,6 +23,7 @@
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "documents/EmptyRestore.h"
 #include "documents/ORVDoc.h"
 #include "documents/ORVFileDlg.h"
 #include "documents/TransferDlg.h"
@@ -354,6 +355,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {
     CORVFileDlg dlg(kind == Save ? CORVFileDlg::Kind::Save : CORVFileDlg::Kind::Open, this);
     if (dlg.RunForCommand(commandId) != 1) {
+        return false;
+    }
+    if (kind == Restore && !ConfirmRestoreFrom(dlg.PathName(), this)) {
         return false;
     }
     CORVSerialPort* engine = g_Globals.SerialPort;

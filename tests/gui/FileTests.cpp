@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QTest>
 #include <filesystem>
 
 #include "app/CommandIds.h"
@@ -17,6 +18,7 @@
 #include "documents/ORVFileDlg.h"
 #include "documents/OpenActionDlg.h"
 #include "documents/TransferDlg.h"
+#include "documents/YesNoDlg.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -362,6 +364,54 @@ TEST_F(FileTest, ARecentFileThatIsGoneIsReportedWhenArmedAndNothingIsArmed) {
     harness.App().Document().OnOpenRecentFile(ID_FILE_MRU_FIRST);
     EXPECT_EQ(error, Path("gone.orv") + " was not found.");
     EXPECT_FALSE(g_Globals.SerialPort->IsArmed());
+}
+
+// The question before an empty file is restored: noted, then answered with
+// Enter (the default answer) or with a click on Yes.
+ModalDriver::Step AnswerEmptyRestore(bool clickYes, QString* question) {
+    return [=](QWidget* modal) {
+        auto* ask = qobject_cast<CYesNoDlg*>(modal);
+        if (!ask) {
+            return false;
+        }
+        *question = ask->findChild<QLabel*>("1070")->text();
+        if (clickYes) {
+            ask->YesButton()->click();
+        } else {
+            QTest::keyClick(ask, Qt::Key_Return);
+        }
+        return true;
+    };
+}
+
+TEST_F(FileTest, AnEmptyFileIsRestoredOnlyWhenTheUserSaysYes) {
+    AppHarness harness;
+    const QString path = Path("empty.orv");
+    WriteFileBytes(m_dir / "empty.orv", "");
+    harness.App().AddToRecentFileList(path);
+    CORVSerialPort& engine = *g_Globals.SerialPort;
+    ModalDriver user;
+    QString caption;
+    bool overlay = false;
+    QString question;
+
+    user.Then(PickAction(IDC_ACTION_RESTORE, &caption, &overlay));
+    user.Then(AnswerEmptyRestore(false, &question));
+    harness.App().Document().OnOpenRecentFile(ID_FILE_MRU_FIRST);
+    EXPECT_TRUE(user.Done());
+    EXPECT_EQ(question, path +
+                            " is empty. Restoring it may leave the device with no memory. "
+                            "Restore it anyway?");
+    EXPECT_FALSE(engine.IsArmed());
+
+    question.clear();
+    user.Then(ModalDriver::ChooseFiles({path}));
+    user.Then(AnswerEmptyRestore(true, &question));
+    EXPECT_TRUE(harness.Frame().OnRestoreMemory());
+    EXPECT_FALSE(question.isEmpty());
+    EXPECT_TRUE(engine.IsArmed());
+    EXPECT_EQ(engine.ArmedKind(), Restore);
+    EXPECT_TRUE(user.Unexpected().isEmpty());
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#include "documents/EmptyRestore.h"
+
+#include "app/QtText.h"
+#include "core/StringTable.h"
+#include "documents/YesNoDlg.h"
+#include "engine/MemoryFile.h"
+
+namespace orv {
+
+bool ConfirmRestoreFrom(const QString& path, QWidget* parent) {
+    if (!IsEmptyFile(StdStr(path))) {
+        return true;
+    }
+    CYesNoDlg ask(FormatQString(IDM_RESTORE_EMPTY_QUESTION, path), parent);
+    return ask.exec() == CYesNoDlg::IDYES;
+}
+
+}  // namespace orv
