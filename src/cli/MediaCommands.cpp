@@ -1,6 +1,8 @@
 #include "cli/MediaCommands.h"
 
-#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -10,6 +12,7 @@
 #include "cli/TransferCommand.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
+#include "core/RegularFile.h"
 #include "core/StringTable.h"
 #include "media/IconBitmapFile.h"
 #include "media/IconImport.h"
@@ -163,11 +166,11 @@ int RunImportSound(const CommandLine& cl) {
     }
     const std::string& source = args->files.front();
     // The import's own message names only the import file; a sound that
-    // cannot be read is named itself.
-    if (std::FILE* f = std::fopen(source.c_str(), "rb")) {
-        std::fclose(f);
-    } else {
-        ReportFileError(FileError::FromErrno(errno, source));
+    // cannot be read is named itself, with the reason.
+    try {
+        ::close(OpenRegularFile(source, O_RDONLY));
+    } catch (const FileError& e) {
+        ReportFileError(e);
         return kExitFailed;
     }
     if (!DeleteImportFile(kSoundImportFileName) || !WriteSoundRecords(source)) {

@@ -1,10 +1,9 @@
 #include "media/IconBitmapFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <string_view>
 
 #include "core/Errors.h"
+#include "core/FileReplacement.h"
 #include "media/LittleEndian.h"
 
 namespace orv {
@@ -52,22 +51,16 @@ bool WriteIconBitmapFile(const IconBitmap& bitmap, const std::string& path) {
     if (bytes.empty()) {
         return false;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                         &std::fclose);
-    if (!file) {
-        ReportFileError(FileError::FromErrno(errno, path));
+    // Written beside the target and put in its place when complete, so a
+    // failure leaves the earlier file, or none.
+    try {
+        ReplaceFileContents(
+            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const FileError& e) {
+        ReportFileError(e);
         return false;
     }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    int err = errno;
-    if (std::fclose(file.release()) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ReportFileError(FileError::FromErrno(err, path));
-    }
-    return ok;
+    return true;
 }
 
 }  // namespace orv

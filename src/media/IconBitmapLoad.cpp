@@ -1,6 +1,9 @@
 // Reading 8-bit bitmap files, uncompressed or RLE8. Whatever a file claims,
 // nothing is read or written outside the buffers: sizes are checked before
 // anything is allocated and every pixel write is clipped to the picture.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +13,7 @@
 
 #include "core/Errors.h"
 #include "core/Messages.h"
+#include "core/RegularFile.h"
 #include "core/Reporter.h"
 #include "core/StringTable.h"
 #include "media/IconBitmap.h"
@@ -266,8 +270,21 @@ void IconBitmap::Clear() {
 }
 
 bool LoadIconBitmap(const std::string& path, IconBitmap& bitmap) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
+    try {
+        int fd = OpenRegularFile(path, O_RDONLY);
+        file.reset(::fdopen(fd, "rb"));
+        if (!file) {
+            ::close(fd);
+        }
+    } catch (const FileError& e) {
+        // A folder, a pipe or a device is told as what it is.
+        if (IsNotAFile(e.Cause())) {
+            bitmap.Clear();
+            ReportFileError(e);
+            return false;
+        }
+    }
     if (!file) {
         bitmap.Clear();
         MessageBoxFormatted(IDM_MEDIA_OPEN_FAILED, path);

@@ -1,13 +1,12 @@
 #include "media/IconImport.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <algorithm>
+#include <optional>
 
 #include "core/Errors.h"
+#include "core/FileReplacement.h"
 #include "core/Messages.h"
+#include "core/RegularFile.h"
 #include "core/StringTable.h"
 #include "media/LittleEndian.h"
 
@@ -111,29 +110,34 @@ bool AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
         AppendDataRecord(text, sequence++, std::span<const uint8_t>(block.data() + at, n));
     }
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "ab"),
-                                                         &std::fclose);
-    if (!file) {
+    // The file is written anew beside itself with the icon added, and takes
+    // its own place only when complete: a failure leaves the icons it held,
+    // and the device never gets half of one.
+    std::string earlier;
+    try {
+        earlier = ReadRegularFile(path);
+    } catch (const FileError& e) {
+        if (e.Cause() != FileErrorCause::FileNotFound) {
+            MessageBoxText(IDS_ICON_FILE_OPEN_ERROR);
+            return false;
+        }
+    }
+    std::optional<FileReplacement> file;
+    try {
+        file.emplace(path);
+    } catch (const FileError&) {
         MessageBoxText(IDS_ICON_FILE_OPEN_ERROR);
         return false;
     }
-    const off_t before = std::fseek(file.get(), 0, SEEK_END) == 0 ? ftello(file.get()) : -1;
-    bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
-                   std::fflush(file.get()) == 0;
-    int err = errno;
-    if (std::fclose(file.release()) != 0 && written) {
-        written = false;
-        err = errno;
+    try {
+        file->Write(earlier);
+        file->Write(text);
+        file->Commit();
+    } catch (const FileError& e) {
+        ReportFileError(e);
+        return false;
     }
-    if (!written) {
-        // Take the partial icon back so the device never gets half of one.
-        // Should even that fail, the error below is what the user needs to know.
-        if (before >= 0 && ::truncate(path.c_str(), before) != 0) {
-            err = err != 0 ? err : errno;
-        }
-        ReportFileError(FileError::FromErrno(err, path));
-    }
-    return written;
+    return true;
 }
 
 std::string DefaultIconName(std::string_view path) {

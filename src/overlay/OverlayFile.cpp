@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -11,7 +10,9 @@
 #include <utility>
 
 #include "core/Errors.h"
+#include "core/FileReplacement.h"
 #include "core/Messages.h"
+#include "core/RegularFile.h"
 #include "core/StringTable.h"
 
 namespace orv {
@@ -50,12 +51,6 @@ public:
     FileHandle& operator=(const FileHandle&) = delete;
 
     int Fd() const { return m_fd; }
-    // Closes now; false (errno set) when the close reported an error.
-    bool Close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
@@ -64,19 +59,8 @@ private:
 // Opens an existing regular file and takes the flock (LOCK_SH to keep writers
 // out, LOCK_EX to keep everyone out). Raises FileError.
 FileHandle OpenLocked(const std::string& path, int flags, int lockOperation) {
-    // O_NONBLOCK keeps a FIFO from hanging the open; regular files ignore it.
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        throw FileError::FromErrno(errno, path);
-    }
-    FileHandle file(fd);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        throw FileError::FromErrno(errno, path);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw FileError(FileErrorCause::AccessDenied, path);
-    }
+    FileHandle file(OpenRegularFile(path, flags));
+    int fd = file.Fd();
     // Only a lock held by someone else stops us; a file system without
     // flock support must not keep the user from the file.
     if (::flock(fd, lockOperation | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
@@ -102,23 +86,6 @@ size_t ReadUpTo(const FileHandle& file, char* dest, size_t size, const std::stri
         got += static_cast<size_t>(n);
     }
     return got;
-}
-
-// Writes all of data, going on after short writes. Raises FileError.
-void WriteAll(const FileHandle& file, std::string_view data, const std::string& path) {
-    while (!data.empty()) {
-        ssize_t n = ::write(file.Fd(), data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError::FromErrno(errno, path);
-        }
-        if (n == 0) {
-            throw FileError(FileErrorCause::DiskFull, path);
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
 }
 
 }  // namespace
@@ -233,18 +200,17 @@ OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells) 
 OverlayFileResult WriteOverlayFile(const std::string& path, const OverlayCells& cells) {
     OverlayFileResult result{false, std::string(FileNamePart(path))};
     try {
-        FileHandle file = OpenLocked(path, O_WRONLY, LOCK_EX);
+        // The file must exist and be writable; the lock keeps others out
+        // while its new version is made beside it, with the bytes after the
+        // 32nd record, and put in its place. A failure leaves it as it was.
+        FileHandle file = OpenLocked(path, O_RDWR, LOCK_EX);
+        std::string content;
+        content.reserve(OverlayFileSize);
         for (int k = 0; k < OverlayCellCount; ++k) {
-            WriteAll(file, FormatOverlayRecord(cells, k), path);
+            content += FormatOverlayRecord(cells, k);
         }
-        // A late write error (full disk, network file system) shows up only
-        // here; "saved" must not be shown for a file that is not on disk.
-        if (::fsync(file.Fd()) != 0 && errno != EINVAL) {
-            throw FileError::FromErrno(errno, path);
-        }
-        if (!file.Close()) {
-            throw FileError::FromErrno(errno, path);
-        }
+        content += ReadFrom(file.Fd(), OverlayFileSize, path);
+        ReplaceFileContents(path, content);
     } catch (const FileError& error) {
         ReportFileError(error);
         return result;

@@ -70,9 +70,10 @@ struct OverlayFileResult {
 OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells);
 
 // Writes the 32 records over the start of an existing file, which it locks
-// exclusively; it neither creates nor truncates the file, so bytes after the
-// 32nd record stay. Failures are reported with the standard file-error text;
-// the records written before a failure stay in the file.
+// exclusively; it never creates a file, and bytes after the 32nd record stay.
+// The new version takes the file's place only when complete, keeping its
+// permissions, owner and links. Failures are reported with the standard
+// file-error text and leave the file as it was.
 OverlayFileResult WriteOverlayFile(const std::string& path, const OverlayCells& cells);
 
 // The main window's caption while an overlay file is open.

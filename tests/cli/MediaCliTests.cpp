@@ -1,6 +1,8 @@
 // orv-cli's import-icons, import-sound and convert-icon.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "core/Catalogue.h"
@@ -199,6 +201,52 @@ TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {
     EXPECT_EQ(Cli({"convert-icon", "tall.bmp"}).exitCode, 2);
     EXPECT_EQ(Cli({"convert-icon", "--prepare-only", "tall.bmp", "x.bmp"}).exitCode, 2);
     EXPECT_EQ(Cli({"--model", "1", "convert-icon", "tall.bmp", "x.bmp"}).exitCode, 2);
+}
+
+TEST_F(MediaCliTest, NamesThatAreNoFilesAndFullDisksLeaveNoFileBehind) {
+    WriteBitmap("tall.bmp", 30, 100);
+    ASSERT_EQ(::mkfifo((dir / "pipe.wav").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder.bmp");
+    // Refused at once, by what they are; a pipe no one writes would block.
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"import-sound", "--prepare-only", "pipe.wav"}, "pipe.wav is a named pipe, not a file."},
+        {{"convert-icon", "pipe.wav", "out.bmp"}, "pipe.wav is a named pipe, not a file."},
+        {{"convert-icon", "folder.bmp", "out.bmp"}, "folder.bmp is a folder, not a file."},
+        {{"convert-icon", "tall.bmp", "folder.bmp"}, "folder.bmp is a folder, not a file."},
+    };
+    for (const auto& [args, message] : refused) {
+        Result r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1) << args[1];
+        EXPECT_NE(r.err.find(message), std::string::npos) << message << " in " << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / kSoundImportFileName));
+    EXPECT_FALSE(fs::exists(dir / "out.bmp"));
+
+    // On a full disk the earlier file stays, and no empty one is made.
+    WriteFileBytes(dir / "icon.bmp", "earlier");
+    WriteFileBytes(dir / "hello.wav", std::string(4000, 'x'));
+    Result icon;
+    Result sound;
+    {
+        FileSizeLimit full(2000);
+        icon = Cli({"convert-icon", "tall.bmp", "icon.bmp"});
+        sound = Cli({"import-sound", "--prepare-only", "hello.wav"});
+    }
+    EXPECT_EQ(icon.exitCode, 1);
+    EXPECT_NE(icon.err.find("icon.bmp could not be written because the disk is full."),
+              std::string::npos)
+        << icon.err;
+    EXPECT_EQ(ReadFileBytes(dir / "icon.bmp"), "earlier");
+    EXPECT_EQ(sound.exitCode, 1);
+    EXPECT_NE(sound.err.find(std::string(kSoundImportFileName) +
+                             " could not be written because the disk is full."),
+              std::string::npos)
+        << sound.err;
+    EXPECT_FALSE(fs::exists(dir / kSoundImportFileName));
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".orv-partial"), std::string::npos)
+            << entry.path();
+    }
 }
 
 }  // namespace

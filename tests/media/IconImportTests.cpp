@@ -184,11 +184,22 @@ TEST(AppendIconRecords, FileThatCannotBeOpenedIsReported) {
               std::vector<std::string>{"Error opening \"Icons to Import.ORV\"."});
 }
 
-TEST(AppendIconRecords, FullDiskIsReported) {
+TEST(AppendIconRecords, FullDiskIsReportedAndLeavesTheIconsBefore) {
     CapturingReporter reporter;
-    EXPECT_FALSE(AppendIconRecords("CAT", {1, 2, 3}, "/dev/full"));
+    test::TempDir dir;
+    const std::string path = (dir / kIconImportFileName).string();
+    ASSERT_TRUE(AppendIconRecords("CAT", {1, 2, 3}, path));
+    const std::string before = test::ReadFileBytes(path);
+    {
+        test::FileSizeLimit full(before.size() + 100);
+        EXPECT_FALSE(AppendIconRecords("DOG", std::vector<uint8_t>(500, 7), path));
+    }
     EXPECT_EQ(reporter.Messages(),
-              std::vector<std::string>{"/dev/full could not be written because the disk is full."});
+              std::vector<std::string>{path + " could not be written because the disk is full."});
+    EXPECT_EQ(test::ReadFileBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(DeleteImportFile, MissingFileIsNoErrorButAFolderIs) {

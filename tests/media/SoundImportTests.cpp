@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <thread>
 
 #include "core/StringTable.h"
 #include "media/SoundImport.h"
@@ -81,39 +80,43 @@ TEST_F(SoundImport, LimitCutsLongerSourcesAfterAWarning) {
     EXPECT_TRUE(cut == full);
 }
 
-TEST_F(SoundImport, SourceOfUnknownLengthEndsWhereItsDataEnds) {
-    // A pipe tells no length: its 40 bytes make two records and nothing more.
+TEST_F(SoundImport, SourceThatIsNoFileIsRefusedAtOnceByWhatItIs) {
+    // A pipe with no writer would block an open for ever; a folder or a
+    // device is no sound. None of them begins an import file.
     std::filesystem::path fifo = m_dir / "pipe.wav";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string data = Bytes(40);
-    std::thread writer([&] {
-        std::FILE* f = std::fopen(fifo.c_str(), "wb");
-        std::fwrite(data.data(), 1, data.size(), f);
-        std::fclose(f);
-    });
-    EXPECT_TRUE(WriteSoundRecords(fifo.string(), m_output.string()));
-    writer.join();
-    std::vector<ImportRecord> records = ParseImportRecords(test::ReadFileBytes(m_output));
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(std::string(records[2].payload.begin() + 2, records[2].payload.end()),
-              data.substr(32));
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_FALSE(WriteSoundRecords(fifo.string(), m_output.string()));
+    EXPECT_FALSE(WriteSoundRecords(m_dir.Path().string(), m_output.string()));
+    EXPECT_FALSE(WriteSoundRecords("/dev/zero", m_output.string()));
+    EXPECT_EQ(m_reporter.Messages(),
+              (std::vector<std::string>{fifo.string() + " is a named pipe, not a file.",
+                                        m_dir.Path().string() + " is a folder, not a file.",
+                                        "/dev/zero is a device, not a file."}));
+    EXPECT_FALSE(std::filesystem::exists(m_output));
 }
 
 TEST_F(SoundImport, FilesThatCannotBeOpenedAreReported) {
     const std::string message = "Error opening \"Sound File to Import.ORV\".";
     EXPECT_FALSE(WriteSoundRecords((m_dir / "none.wav").string(), m_output.string()));
-    EXPECT_FALSE(WriteSoundRecords(m_dir.Path().string(), m_output.string()));
     test::WriteFileBytes(m_source, "RIFF");
     EXPECT_FALSE(WriteSoundRecords(m_source.string(), (m_dir / "no" / "out.ORV").string()));
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>(3, message));
+    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>(2, message));
 }
 
-TEST_F(SoundImport, FullDiskIsReported) {
-    test::WriteFileBytes(m_source, Bytes(40));
-    EXPECT_FALSE(WriteSoundRecords(m_source.string(), "/dev/full"));
+TEST_F(SoundImport, FullDiskIsReportedAndLeavesTheEarlierImportFile) {
+    test::WriteFileBytes(m_output, kHeaderLine);
+    test::WriteFileBytes(m_source, Bytes(4000));
+    {
+        test::FileSizeLimit full(1000);
+        EXPECT_FALSE(WriteSoundRecords(m_source.string(), m_output.string()));
+    }
     EXPECT_EQ(m_reporter.Messages(),
-              std::vector<std::string>{"/dev/full could not be written because the disk is full."});
+              std::vector<std::string>{m_output.string() +
+                                       " could not be written because the disk is full."});
+    EXPECT_EQ(test::ReadFileBytes(m_output), kHeaderLine);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
+                            std::filesystem::directory_iterator()),
+              2);  // the source and the earlier import file, no temporary file
 }
 
 }  // namespace

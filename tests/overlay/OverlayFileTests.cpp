@@ -1,10 +1,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "core/StringTable.h"
@@ -15,6 +13,7 @@
 namespace orv {
 namespace {
 
+using test::FileSizeLimit;
 using test::OverlayFileBytes;
 using test::ReadFileBytes;
 using test::SampleCells;
@@ -217,9 +216,10 @@ TEST_F(OverlayFileTest, FilesThatCannotBeOpenedLeaveCellsAloneAndReportTheCause)
     std::string folder = m_dir.Path().string();
     EXPECT_FALSE(ReadOverlayFile(folder, cells).ok);
     EXPECT_FALSE(WriteOverlayFile(folder, cells).ok);
+    // Told as what it is, not as a refusal.
     EXPECT_EQ(m_reporter.Messages(),
-              (std::vector<std::string>{"Access to " + folder + " was denied.",
-                                        "Access to " + folder + " was denied."}));
+              (std::vector<std::string>{folder + " is a folder, not a file.",
+                                        folder + " is a folder, not a file."}));
     EXPECT_EQ(cells, SampleCells());
 }
 
@@ -261,29 +261,11 @@ TEST_F(OverlayFileTest, LocksKeepOtherWritersOut) {
     EXPECT_TRUE(m_reporter.Messages().empty());
 }
 
-// A file size limit makes writes fail part way, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int);
-};
-
-TEST_F(OverlayFileTest, FailedWriteIsReportedAndKeepsTheRecordsWritten) {
+TEST_F(OverlayFileTest, FailedWriteIsReportedAndLeavesTheEarlierFile) {
     std::string path = (m_dir / "full.orv").string();
-    WriteFileBytes(path, "");
+    OverlayCells earlier;
+    SetCellText(earlier, 3, "old text");
+    WriteFileBytes(path, OverlayFileBytes(earlier));
     const size_t limit = 5 * OverlayRecordSize + 50;  // the sixth record is cut short
     bool ok;
     {
@@ -293,7 +275,11 @@ TEST_F(OverlayFileTest, FailedWriteIsReportedAndKeepsTheRecordsWritten) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(m_reporter.Messages(),
               std::vector<std::string>{path + " could not be written because the disk is full."});
-    EXPECT_EQ(ReadFileBytes(path), OverlayFileBytes(SampleCells()).substr(0, limit));
+    EXPECT_EQ(ReadFileBytes(path), OverlayFileBytes(earlier));
+    // Nothing else is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 }  // namespace
