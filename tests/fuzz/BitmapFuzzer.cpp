@@ -3,44 +3,17 @@
 // consistency check and an encoding that does not decode back to the picture
 // count as faults.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
-#include "core/Reporter.h"
-#include "core/StringTable.h"
 #include "media/IconBitmap.h"
 #include "media/IconBitmapFile.h"
 #include "media/IconFit.h"
 #include "media/IconImport.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
-// Lets refusals pass silently and stops at an internal error.
-class FuzzReporter : public orv::Reporter {
-public:
-    void ShowMessage(const std::string& text, orv::MessageIcon) override {
-        if (text.compare(0, m_internal.size(), m_internal) == 0) {
-            std::fprintf(stderr, "%s\n", text.c_str());
-            std::abort();
-        }
-    }
-    bool AskOkCancel(const std::string&, orv::MessageIcon) override { return true; }
-    void ShowStatusText(const std::string&) override {}
-    void ShowInstructions(const std::string&) override {}
-    void SetMainTitle(const std::string&) override {}
-
-private:
-    std::string m_internal = orv::LoadString(orv::IDM_INTERNAL_ERROR).substr(0, 40);
-};
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+using orv::fuzz::Require;
 
 // The icon block's pixel data as an RLE8 bitmap file with the device colours.
 std::vector<uint8_t> AsRle8File(const std::vector<uint8_t>& block) {
@@ -58,8 +31,7 @@ std::vector<uint8_t> AsRle8File(const std::vector<uint8_t>& block) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static FuzzReporter reporter;
-    orv::SetReporter(&reporter);
+    orv::fuzz::FuzzReporter::Install();
 
     orv::IconBitmap bitmap;
     if (!orv::LoadIconBitmapFromBytes({data, size}, "fuzz.bmp", bitmap)) {

@@ -14,9 +14,13 @@
 #include "core/Reporter.h"
 #include "core/StringTable.h"
 #include "engine/Record.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
+using orv::fuzz::Require;
+
+// Quiet even at an internal error: a record too long for the buffer is one.
 class QuietReporter : public orv::Reporter {
 public:
     void ShowMessage(const std::string&, orv::MessageIcon) override {}
@@ -43,13 +47,6 @@ private:
     size_t m_size;
     size_t m_pos = 0;
 };
-
-void Require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void ReceiveAll(const uint8_t* data, size_t size) {
     BytesSource source(data, size);
