@@ -411,6 +411,19 @@ TEST_F(FileTest, AnEmptyFileIsRestoredOnlyWhenTheUserSaysYes) {
     EXPECT_FALSE(question.isEmpty());
     EXPECT_TRUE(engine.IsArmed());
     EXPECT_EQ(engine.ArmedKind(), Restore);
+
+    // What the user agreed to: the device gets the end mark and nothing else.
+    harness.Activate();
+    user.Then(ModalDriver::CloseFinishedTransfer());
+    devsim::Script script;
+    script.letter = 'L';
+    harness.Device().Start(script);
+    ASSERT_TRUE(user.WaitDone());
+    PumpUntil([&] { return !harness.Device().Running(); });
+    EXPECT_EQ(harness.Device().Wait(std::chrono::milliseconds(0))->kind,
+              devsim::OutcomeKind::Completed);
+    EXPECT_TRUE(harness.Device().Received().empty());
+    EXPECT_EQ(harness.Device().ReceivedEndMark(), "END");
     EXPECT_TRUE(user.Unexpected().isEmpty());
 }
 
