@@ -119,6 +119,26 @@ int SyncFolder(const std::string& folder) {
     return err;
 }
 
+int PutInPlace(int& fd, std::string& tempPath, const std::string& target) {
+    if (fd >= 0) {
+        // A late write error (full disk, network filesystem) shows only here.
+        int err = ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+        int closing = fd;
+        fd = -1;
+        if (::close(closing) != 0 && errno != EINTR && err == 0) {
+            err = errno;
+        }
+        if (err != 0) {
+            return err;
+        }
+    }
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
+        return errno;
+    }
+    tempPath.clear();
+    return SyncFolder(FolderOf(target));
+}
+
 FileReplacement::FileReplacement(const std::string& path)
     : m_path(path), m_target(FollowLinks(path)) {
     m_fd = CreateTemporaryBeside(m_target, m_path, m_tempPath);
@@ -151,20 +171,7 @@ void FileReplacement::Write(std::string_view data) {
 }
 
 void FileReplacement::Commit() {
-    // A late write error (full disk, network filesystem) shows only here.
-    if (::fsync(m_fd) != 0 && errno != EINVAL) {
-        Fail(errno);
-    }
-    int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0 && errno != EINTR) {
-        Fail(errno);
-    }
-    if (::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
-        Fail(errno);
-    }
-    m_tempPath.clear();
-    if (int err = SyncFolder(FolderOf(m_target))) {
+    if (int err = PutInPlace(m_fd, m_tempPath, m_target)) {
         Fail(err);
     }
 }

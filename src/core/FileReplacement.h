@@ -28,6 +28,11 @@ int CreateTemporaryBeside(const std::string& target, const std::string& userPath
 // Makes the folder's entries durable; 0 or the errno value of the failure.
 int SyncFolder(const std::string& folder);
 
+// Flushes fd to the disk and closes it (fd becomes -1), renames tempPath onto
+// target (tempPath becomes empty) and makes that durable. 0 or the errno
+// value of the first failure.
+int PutInPlace(int& fd, std::string& tempPath, const std::string& target);
+
 // One new version of a file, written in pieces and put in place by Commit.
 class FileReplacement {
 public:

@@ -8,6 +8,12 @@
 
 namespace orv {
 
+FileHandle::~FileHandle() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
 bool IsNotAFile(FileErrorCause cause) {
     return cause == FileErrorCause::IsFolder || cause == FileErrorCause::IsPipe ||
            cause == FileErrorCause::IsSocket || cause == FileErrorCause::IsDevice;
@@ -53,6 +59,24 @@ int OpenRegularFile(const std::string& path, int flags) {
     return fd;
 }
 
+size_t ReadUpTo(int fd, void* dest, size_t size, const std::string& path) {
+    size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::read(fd, static_cast<char*>(dest) + got, size - got);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw FileError::FromErrno(errno, path);
+        }
+        if (n == 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
 std::string ReadFrom(int fd, off_t offset, const std::string& path) {
     std::string data;
     char buffer[64 * 1024];
@@ -73,15 +97,8 @@ std::string ReadFrom(int fd, off_t offset, const std::string& path) {
 }
 
 std::string ReadRegularFile(const std::string& path) {
-    int fd = OpenRegularFile(path, O_RDONLY);
-    try {
-        std::string data = ReadFrom(fd, 0, path);
-        ::close(fd);
-        return data;
-    } catch (const FileError&) {
-        ::close(fd);
-        throw;
-    }
+    FileHandle file(OpenRegularFile(path, O_RDONLY));
+    return ReadFrom(file.Fd(), 0, path);
 }
 
 }  // namespace orv

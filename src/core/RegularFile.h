@@ -6,10 +6,26 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 
 #include "core/Errors.h"
 
 namespace orv {
+
+// An open file descriptor, closed with its owner.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : m_fd(fd) {}
+    ~FileHandle();
+    FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 // The causes RequireRegularFile raises: a folder, pipe, socket or device.
 bool IsNotAFile(FileErrorCause cause);
@@ -21,6 +37,9 @@ void RequireRegularFile(mode_t mode, const std::string& path);
 // descriptor is close-on-exec and blocking. Raises FileError naming path.
 int OpenRegularFile(const std::string& path, int flags);
 
+// Reads up to size bytes, fewer only at the end of the file. Raises FileError
+// naming path.
+size_t ReadUpTo(int fd, void* dest, size_t size, const std::string& path);
 // The bytes of an open file from offset on. Raises FileError naming path.
 std::string ReadFrom(int fd, off_t offset, const std::string& path);
 // The bytes of the regular file at path. Raises FileError.

@@ -193,21 +193,7 @@ void TransferFile::Commit() {
     if (!ORV_CHECK(!m_tempPath.empty())) {
         return;
     }
-    if (m_fd >= 0) {
-        if (::fsync(m_fd) != 0) {
-            Fail(errno);
-        }
-        int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0 && errno != EINTR) {
-            Fail(errno);
-        }
-    }
-    if (::rename(m_tempPath.c_str(), m_realPath.c_str()) != 0) {
-        Fail(errno);
-    }
-    m_tempPath.clear();
-    if (int err = SyncFolder(FolderOf(m_realPath))) {
+    if (int err = PutInPlace(m_fd, m_tempPath, m_realPath)) {
         Fail(err);
     }
 }

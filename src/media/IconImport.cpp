@@ -1,10 +1,8 @@
 #include "media/IconImport.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "core/Errors.h"
-#include "core/FileReplacement.h"
 #include "core/Messages.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
@@ -122,22 +120,10 @@ bool AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
             return false;
         }
     }
-    std::optional<FileReplacement> file;
-    try {
-        file.emplace(path);
-    } catch (const FileError&) {
-        MessageBoxText(IDS_ICON_FILE_OPEN_ERROR);
-        return false;
-    }
-    try {
-        file->Write(earlier);
-        file->Write(text);
-        file->Commit();
-    } catch (const FileError& e) {
-        ReportFileError(e);
-        return false;
-    }
-    return true;
+    return WriteImportFile(path, IDS_ICON_FILE_OPEN_ERROR, [&](FileReplacement& file) {
+        file.Write(earlier);
+        file.Write(text);
+    });
 }
 
 std::string DefaultIconName(std::string_view path) {

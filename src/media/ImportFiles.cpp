@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 #include "core/Errors.h"
+#include "core/Messages.h"
 #include "engine/Record.h"
 
 namespace orv {
@@ -34,6 +36,25 @@ void AppendDataRecord(std::string& out, uint16_t sequence, std::span<const uint8
     payload[1] = static_cast<uint8_t>(sequence & 0xFF);
     std::copy(piece.begin(), piece.end(), payload + 2);
     AppendImportRecord(out, 'n', std::span<const uint8_t>(payload, 2 + piece.size()));
+}
+
+bool WriteImportFile(const std::string& path, int openErrorId,
+                     const std::function<void(FileReplacement&)>& write) {
+    std::optional<FileReplacement> file;
+    try {
+        file.emplace(path);
+    } catch (const FileError&) {
+        MessageBoxText(openErrorId);
+        return false;
+    }
+    try {
+        write(*file);
+        file->Commit();
+    } catch (const FileError& e) {
+        ReportFileError(e);
+        return false;
+    }
+    return true;
 }
 
 bool DeleteImportFile(const std::string& path) {

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+
+#include "core/FileReplacement.h"
 
 namespace orv {
 
@@ -21,6 +24,13 @@ void AppendImportRecord(std::string& out, char letter, std::span<const uint8_t> 
 // An `n` record carrying a 16-bit sequence number (high byte first) and a
 // piece of data.
 void AppendDataRecord(std::string& out, uint16_t sequence, std::span<const uint8_t> piece);
+
+// Writes an import file through write, into a replacement that takes its
+// place only when complete. A file that cannot be begun shows message
+// openErrorId; a FileError from write (the output's or a source's) is
+// reported. False on any failure, which leaves the earlier file.
+bool WriteImportFile(const std::string& path, int openErrorId,
+                     const std::function<void(FileReplacement&)>& write);
 
 // Deletes an import file before a new one is made. A missing file is fine;
 // any other failure is reported, since the new data would otherwise join the

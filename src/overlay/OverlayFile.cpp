@@ -7,7 +7,6 @@
 #include <array>
 #include <cerrno>
 #include <optional>
-#include <utility>
 
 #include "core/Errors.h"
 #include "core/FileReplacement.h"
@@ -38,24 +37,6 @@ int BadDigitOffset(std::string_view text, int offset) {
     return offset + 1;
 }
 
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : m_fd(fd) {}
-    ~FileHandle() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileHandle(FileHandle&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    int Fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Opens an existing regular file and takes the flock (LOCK_SH to keep writers
 // out, LOCK_EX to keep everyone out). Raises FileError.
 FileHandle OpenLocked(const std::string& path, int flags, int lockOperation) {
@@ -67,25 +48,6 @@ FileHandle OpenLocked(const std::string& path, int flags, int lockOperation) {
         throw FileError(FileErrorCause::SharingViolation, path, EWOULDBLOCK);
     }
     return file;
-}
-
-// Reads up to size bytes, fewer only at the end of the file. Raises FileError.
-size_t ReadUpTo(const FileHandle& file, char* dest, size_t size, const std::string& path) {
-    size_t got = 0;
-    while (got < size) {
-        ssize_t n = ::read(file.Fd(), dest + got, size - got);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError::FromErrno(errno, path);
-        }
-        if (n == 0) {
-            break;
-        }
-        got += static_cast<size_t>(n);
-    }
-    return got;
 }
 
 }  // namespace
@@ -181,7 +143,7 @@ OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells) 
         cells.Clear();
         std::array<char, OverlayRecordSize> record;
         for (int k = 0; k < OverlayCellCount; ++k) {
-            size_t got = ReadUpTo(file, record.data(), record.size(), path);
+            size_t got = ReadUpTo(file.Fd(), record.data(), record.size(), path);
             OverlayRecordCheck check =
                 DecodeOverlayRecord(std::string_view(record.data(), got), k, cells.Cell(k));
             if (!check.Accepted()) {

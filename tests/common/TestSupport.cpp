@@ -1,5 +1,9 @@
 #include "tests/common/TestSupport.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +24,21 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes) {
 FileSizeLimit::~FileSizeLimit() {
     ::setrlimit(RLIMIT_FSIZE, &m_old);
     std::signal(SIGXFSZ, m_oldHandler);
+}
+
+bool SetModeAndOtherOwner(const std::string& path, mode_t mode) {
+    EXPECT_EQ(::chmod(path.c_str(), mode), 0);
+    return ::chown(path.c_str(), 4321, 4322) == 0;
+}
+
+void ExpectModeAndOwner(const std::string& path, mode_t mode, bool ownerChanged) {
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0) << path;
+    EXPECT_EQ(st.st_mode & 07777, mode) << path;
+    if (ownerChanged) {
+        EXPECT_EQ(st.st_uid, 4321u) << path;
+        EXPECT_EQ(st.st_gid, 4322u) << path;
+    }
 }
 
 CapturingReporter::CapturingReporter() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/resource.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <mutex>
@@ -72,6 +73,13 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int);
 };
+
+// Gives path these permission bits and, where the process may, the owner
+// and group 4321 and 4322; true when the owner could be changed.
+bool SetModeAndOtherOwner(const std::string& path, mode_t mode);
+// Expects path (links followed) to have these permission bits, and owner
+// 4321 and group 4322 when ownerChanged.
+void ExpectModeAndOwner(const std::string& path, mode_t mode, bool ownerChanged);
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);

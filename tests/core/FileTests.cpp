@@ -75,21 +75,14 @@ TEST(FileReplacement, KeepsPermissionsOwnerAndLinkAndFailsWithoutATrace) {
     fs::create_directory(dir / "real");
     const std::string real = (dir / "real" / "keys.orv").string();
     test::WriteFileBytes(real, "earlier");
-    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
-    const bool mayChown = ::chown(real.c_str(), 4321, 4322) == 0;
+    const bool ownerChanged = test::SetModeAndOtherOwner(real, 0640);
     fs::create_symlink("real/keys.orv", dir / "keys.orv");
     const std::string link = (dir / "keys.orv").string();
 
     ReplaceFileContents(link, "new version");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(test::ReadFileBytes(real), "new version");
-    struct stat st {};
-    ASSERT_EQ(::stat(real.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    if (mayChown) {
-        EXPECT_EQ(st.st_uid, 4321u);
-        EXPECT_EQ(st.st_gid, 4322u);
-    }
+    test::ExpectModeAndOwner(real, 0640, ownerChanged);
 
     // A write that fails part way leaves the earlier version and nothing else.
     {

@@ -135,9 +135,8 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
     fs::create_directory(dir / "backups");
     const std::string real = Path("backups/monday.ORV");
     WriteFileBytes(real, "earlier\r\n");
-    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
     // Only a privileged process may give a file to someone else.
-    const bool mayChown = ::chown(real.c_str(), 4321, 4322) == 0;
+    const bool ownerChanged = SetModeAndOtherOwner(real, 0600);
     fs::create_symlink("backups/monday.ORV", dir / "current.ORV");
     const std::string rec = DeviceRecord('A', {1, 0x42});
 
@@ -164,13 +163,7 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
     EXPECT_TRUE(fs::is_symlink(dir / "current.ORV"));
     EXPECT_EQ(fs::read_symlink(dir / "current.ORV"), "backups/monday.ORV");
     EXPECT_EQ(ReadFileBytes(real), rec);
-    struct stat st {};
-    ASSERT_EQ(::stat(real.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-    if (mayChown) {
-        EXPECT_EQ(st.st_uid, 4321u);
-        EXPECT_EQ(st.st_gid, 4322u);
-    }
+    ExpectModeAndOwner(real, 0600, ownerChanged);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "backups"), fs::directory_iterator()), 1);
 
     // A new file gets what the umask leaves.
@@ -182,8 +175,7 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
     EXPECT_EQ(peer.Read(1), std::string(1, kAck));
     EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
     ::umask(oldMask);
-    ASSERT_EQ(::stat(Path("NEW.ORV").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ExpectModeAndOwner(Path("NEW.ORV"), 0640, false);
 }
 
 TEST_F(SaveTest, ThreeTimeOutsOnARecordAreForgivenTheFourthEndsTheSave) {

@@ -300,6 +300,24 @@ ModalDriver::Step PickAction(int action, QString* caption, bool* overlayEnabled)
     };
 }
 
+// The device runs one operation while the user closes the progress dialog
+// at its end. False when the dialog never came to be closed.
+bool RunOnDevice(AppHarness& harness, ModalDriver& user, char letter,
+                 devsim::OutcomeKind* outcome) {
+    harness.Activate();
+    user.Then(ModalDriver::CloseFinishedTransfer());
+    devsim::Script script;
+    script.letter = letter;
+    harness.Device().Start(script);
+    if (!user.WaitDone()) {
+        return false;
+    }
+    PumpUntil([&] { return !harness.Device().Running(); });
+    std::optional<devsim::Outcome> end = harness.Device().Wait(std::chrono::milliseconds(0));
+    *outcome = end ? end->kind : devsim::OutcomeKind::Failed;
+    return true;
+}
+
 TEST_F(FileTest, RecentFileActionsArmTheEngineForASaveOrARestore) {
     AppHarness harness;
     std::string path = (m_dir / "a.orv").string();
@@ -328,15 +346,9 @@ TEST_F(FileTest, RecentFileActionsArmTheEngineForASaveOrARestore) {
     EXPECT_EQ(engine.ArmedKind(), Save);
 
     // The device asks to save: the recent file is used without a chooser.
-    harness.Activate();
-    user.Then(ModalDriver::CloseFinishedTransfer());
-    devsim::Script script;
-    script.letter = 'S';
-    harness.Device().Start(script);
-    ASSERT_TRUE(user.WaitDone());
-    PumpUntil([&] { return !harness.Device().Running(); });
-    EXPECT_EQ(harness.Device().Wait(std::chrono::milliseconds(0))->kind,
-              devsim::OutcomeKind::Completed);
+    devsim::OutcomeKind outcome = devsim::OutcomeKind::Failed;
+    ASSERT_TRUE(RunOnDevice(harness, user, 'S', &outcome));
+    EXPECT_EQ(outcome, devsim::OutcomeKind::Completed);
     EXPECT_EQ(devsim::ReadMemoryFile(path), harness.Device().Memory());
     EXPECT_TRUE(user.Unexpected().isEmpty());
 }
@@ -413,15 +425,9 @@ TEST_F(FileTest, AnEmptyFileIsRestoredOnlyWhenTheUserSaysYes) {
     EXPECT_EQ(engine.ArmedKind(), Restore);
 
     // What the user agreed to: the device gets the end mark and nothing else.
-    harness.Activate();
-    user.Then(ModalDriver::CloseFinishedTransfer());
-    devsim::Script script;
-    script.letter = 'L';
-    harness.Device().Start(script);
-    ASSERT_TRUE(user.WaitDone());
-    PumpUntil([&] { return !harness.Device().Running(); });
-    EXPECT_EQ(harness.Device().Wait(std::chrono::milliseconds(0))->kind,
-              devsim::OutcomeKind::Completed);
+    devsim::OutcomeKind outcome = devsim::OutcomeKind::Failed;
+    ASSERT_TRUE(RunOnDevice(harness, user, 'L', &outcome));
+    EXPECT_EQ(outcome, devsim::OutcomeKind::Completed);
     EXPECT_TRUE(harness.Device().Received().empty());
     EXPECT_EQ(harness.Device().ReceivedEndMark(), "END");
     EXPECT_TRUE(user.Unexpected().isEmpty());
