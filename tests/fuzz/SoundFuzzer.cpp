@@ -3,6 +3,7 @@
 // send, numbered in order, and together they carry the sound byte for byte.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,14 +34,22 @@ private:
     size_t m_pos = 0;
 };
 
-// A folder of the run's own in memory, for the import file and its replacement.
+// A folder of the run's own, in memory where the system has it, for the
+// import file and its replacement; removed when the run ends.
 const std::string& OutputFolder() {
     static const std::string folder = [] {
-        char pattern[] = "/dev/shm/orv-sound-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        Require(made != nullptr, "a folder for the import file");
-        return std::string(made);
+        std::string pattern = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        pattern += "/orv-sound-fuzz-XXXXXX";
+        Require(::mkdtemp(pattern.data()) != nullptr, "a folder for the import file");
+        return pattern;
     }();
+    static const bool cleanUp = [] {
+        return std::atexit([] {
+                   ::unlink((folder + "/" + orv::kSoundImportFileName).c_str());
+                   ::rmdir(folder.c_str());
+               }) == 0;
+    }();
+    (void)cleanUp;
     return folder;
 }
 
@@ -49,7 +58,7 @@ const std::string& OutputFolder() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orv::fuzz::FuzzReporter::Install();
     orv::fuzz::InputFile input(data, size);
-    const std::string output = OutputFolder() + "/Sound File to Import.ORV";
+    const std::string output = OutputFolder() + "/" + orv::kSoundImportFileName;
     Require(orv::WriteSoundRecords(input.Path(), output), "a sound of this size is taken");
 
     orv::TransferFile file;
