@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <optional>
@@ -78,7 +79,11 @@ uint8_t OverlayChecksum(uint8_t address, uint8_t length, ConstOverlayCell cell) 
 std::string FormatOverlayRecord(const OverlayCells& cells, int k) {
     uint8_t address = CellAddress(k);
     uint8_t length = static_cast<uint8_t>(cells.TextLength(k));
-    ConstOverlayCell cell = cells.Cell(k);
+    // The text, then zeros: a damaged file read earlier may have left bytes
+    // after a zero inside the length, which are no part of the text.
+    std::array<uint8_t, OverlayCellSize> bytes{};
+    std::copy_n(cells.Cell(k).begin(), length, bytes.begin());
+    ConstOverlayCell cell(bytes);
 
     std::string record = "N";
     record.reserve(OverlayRecordSize);

@@ -1,6 +1,7 @@
 // Arbitrary bytes as a keyboard overlay file. Besides what the sanitizers
 // catch: the reader and inspect's report agree on whether the program can
-// open it, and what the reader took is written back and read as the same.
+// open it, and the text the reader took is written back and read as the
+// same, with nothing but zeros after it, in a file with no fault at all.
 #include <string>
 
 #include "overlay/OverlayFile.h"
@@ -21,17 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!read) {
         return 0;
     }
+    std::string written;
     for (int k = 0; k < orv::OverlayCellCount; ++k) {
         std::string record = orv::FormatOverlayRecord(cells, k);
+        written += record;
         Require(record.size() == static_cast<size_t>(orv::OverlayRecordSize), "139 characters");
         orv::OverlayCells back;
         Require(orv::DecodeOverlayRecord(record, k, back.Cell(k)).Accepted(),
                 "a written record is read");
-        Require(back.TextLength(k) == cells.TextLength(k), "the text keeps its length");
-        for (int i = 0; i < orv::OverlayCellSize; ++i) {
-            Require(back.Cell(k)[static_cast<size_t>(i)] == cells.Cell(k)[static_cast<size_t>(i)],
-                    "the cell comes back");
+        Require(back.Text(k) == cells.Text(k), "the text comes back");
+        for (int i = back.TextLength(k); i < orv::OverlayCellSize; ++i) {
+            Require(back.Cell(k)[static_cast<size_t>(i)] == 0, "zeros after the text");
         }
     }
+    orv::OverlayFileReport again = orv::DescribeOverlayFile(written);
+    Require(again.readable && again.problems.empty(), "what the writer writes has no fault");
     return 0;
 }

@@ -65,6 +65,10 @@ TEST_F(OverlayFileTest, WriterProducesTheExactRecords) {
 
     cells.Clear();
     EXPECT_EQ(FormatOverlayRecord(cells, 0), "N42078000" + std::string(126, '0') + "36\r\n");
+    // Bytes after a zero (a damaged file's length byte can leave them) are no
+    // text: zeros are written in their place.
+    cells.Cell(0)[1] = 'x';
+    EXPECT_EQ(FormatOverlayRecord(cells, 0), "N42078000" + std::string(126, '0') + "36\r\n");
 }
 
 TEST_F(OverlayFileTest, FullCellIsWrittenWithoutZerosAndReadsBack) {
