@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include "app/MessageBox.h"
-#include "app/QtText.h"
 #include "core/StringTable.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
 
 static void InitHelpResources() {
     Q_INIT_RESOURCE(orv);

@@ -65,6 +65,8 @@ private:
     // time-out option.
     QString FileArgument() const;
     void OnSecondStart(const QString& workingFolder, const QStringList& arguments);
+    // The Options and Help commands of the frame's menus.
+    void ConnectCommands();
 
     // Starts demonstration mode when the command line asks for it. False
     // (after telling the user) when it cannot be started.

@@ -6,6 +6,7 @@
 #include "cli/Commands.h"
 #include "cli/InspectTexts.h"
 #include "core/Errors.h"
+#include "core/Hex.h"
 #include "core/StringTable.h"
 #include "engine/MemoryFile.h"
 #include "engine/Record.h"

@@ -1,6 +1,6 @@
 #include "cli/Options.h"
 
-#include "app/PortMap.h"
+#include "appcore/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 

@@ -1,9 +1,9 @@
 #include "documents/EmptyRestore.h"
 
-#include "app/QtText.h"
 #include "core/StringTable.h"
 #include "documents/YesNoDlg.h"
 #include "engine/MemoryFile.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "core/Errors.h"
+#include "core/Hex.h"
 #include "core/Messages.h"
-#include "engine/Record.h"
 
 namespace orv {
 

@@ -3,9 +3,9 @@
 #include <QSettings>
 #include <cstdlib>
 
-#include "app/PortList.h"
-#include "app/PortMap.h"
-#include "app/ProfileStore.h"
+#include "appcore/PortList.h"
+#include "appcore/PortMap.h"
+#include "appcore/ProfileStore.h"
 #include "cli/Commands.h"
 #include "tests/common/TestSupport.h"
 

@@ -15,10 +15,9 @@
 #include <cstdio>
 
 #include "OverlayShot.h"
-#include "app/Beep.h"
 #include "app/ORVApp.h"
-#include "app/PortList.h"
-#include "app/ProfileStore.h"
+#include "appcore/PortList.h"
+#include "appcore/ProfileStore.h"
 #include "core/Globals.h"
 #include "demo/DemoMode.h"
 #include "demo/SimulatedDevicePanel.h"
@@ -26,7 +25,8 @@
 #include "documents/TransferDlg.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
-#include "media/IconPropertiesDlg.h"
+#include "mediaui/IconPropertiesDlg.h"
+#include "ui/Beep.h"
 
 namespace {
 
