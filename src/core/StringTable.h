@@ -86,7 +86,6 @@ enum StringId : int {
     IDS_INDICATOR_CAPS = 40116,
     IDS_INDICATOR_NUM = 40117,
     IDS_INDICATOR_SCRL = 40118,
-    IDS_MENU_HELP_TASK = 40119,
     IDS_ABOUT_CAPTION = 40120,
     IDS_ABOUT_VERSION = 40121,
     IDS_ABOUT_PURPOSE = 40122,
@@ -137,12 +136,16 @@ enum StringId : int {
     // The engine's own texts.
     IDM_PORT_NOT_FOUND = 40001,
     IDM_PORT_IN_USE = 40002,
-    IDM_PORT_NO_PERMISSION = 40003,
     IDM_PORT_NOT_SERIAL = 40004,
     IDM_PORT_IS_CONSOLE = 40005,
     IDM_PORT_BAD_RATE = 40006,
     IDM_PORT_SETUP_FAILED = 40007,
     IDM_INCOMPLETE_NOT_RENAMED = 40008,
+    // What a user without access to the serial device can do.
+    IDM_PORT_NO_PERMISSION_FOR = 40550,
+    IDM_PORT_JOIN_GROUP = 40551,
+    IDM_PORT_GROUP_NOT_YET = 40552,
+    IDM_PORT_NO_GROUP_HELPS = 40553,
 };
 
 // The text with this number, or an empty text when there is none.

@@ -59,6 +59,10 @@ public:
 
     void RebuildRecentFileMenu();
 
+signals:
+    // The window has closed: the program ends, and its other windows with it.
+    void Closed();
+
 protected:
     void customEvent(QEvent* event) override;
     // Unsaved overlay edits are offered for saving before the window closes.

@@ -1,0 +1,63 @@
+// Numbers of the program's texts about starting it, finding help and ports:
+// the command lines' help pages and usage errors, the guide's window, the end
+// of a demonstration and the port list (40500-40599).
+#pragma once
+
+namespace orv {
+
+enum CommandLineTextId : int {
+    // orv
+    IDS_ORV_USAGE = 40500,
+    IDS_ORV_HELP_FILE = 40501,
+    IDS_ORV_HELP_TIMEOUT = 40502,
+    IDS_ORV_HELP_DEMO = 40503,
+    IDS_ORV_EXIT_OK = 40504,
+    IDS_ORV_EXIT_NOT_STARTED = 40505,
+    IDM_ORV_ONE_FILE = 40506,
+    // Both programs
+    IDS_HELP_HELP = 40510,
+    IDS_HELP_VERSION = 40511,
+    IDS_HELP_END_OF_OPTIONS = 40512,
+    IDS_HELP_OPTIONS = 40513,
+    IDS_HELP_EXIT_STATUS = 40514,
+    IDS_HELP_EXIT_USAGE = 40515,
+    IDS_HELP_SETTINGS = 40516,
+    IDM_USAGE_ERROR = 40517,
+    // orv-cli
+    IDS_CLI_USAGE = 40520,
+    IDS_CLI_PURPOSE = 40521,
+    IDS_CLI_COMMANDS = 40522,
+    IDS_CLI_HELP_SAVE = 40523,
+    IDS_CLI_HELP_RESTORE = 40524,
+    IDS_CLI_HELP_IMPORT_ICONS = 40525,
+    IDS_CLI_HELP_IMPORT_SOUND = 40526,
+    IDS_CLI_HELP_INSPECT = 40527,
+    IDS_CLI_HELP_CONVERT_ICON = 40528,
+    IDS_CLI_HELP_PORTS = 40529,
+    IDS_CLI_HELP_MODELS = 40530,
+    IDS_CLI_TRANSFER_OPTIONS = 40531,
+    IDS_CLI_HELP_PORT = 40532,
+    IDS_CLI_HELP_MODEL = 40533,
+    IDS_CLI_HELP_BAUD = 40534,
+    IDS_CLI_HELP_TIMEOUT = 40535,
+    IDS_CLI_PICTURE_OPTIONS = 40536,
+    IDS_CLI_HELP_KEEP_ASPECT = 40537,
+    IDS_CLI_HELP_STRETCH = 40538,
+    IDS_CLI_PREPARE_OPTIONS = 40539,
+    IDS_CLI_HELP_PREPARE_ONLY = 40540,
+    IDS_CLI_EXIT_OK = 40541,
+    IDS_CLI_EXIT_FAILED = 40542,
+    IDS_CLI_EXIT_NO_PORT = 40543,
+    IDS_CLI_OPTIONS_ANYWHERE = 40544,
+    // The guide's window
+    IDS_HELP_WINDOW_TITLE = 40560,
+    IDS_HELP_BACK = 40561,
+    IDS_HELP_FORWARD = 40562,
+    IDS_HELP_CONTENTS = 40563,
+    IDS_HELP_CLOSE = 40564,
+    // Demonstration mode and the port list
+    IDM_DEMO_END_QUESTION = 40565,
+    IDS_PORT_SERIAL_NUMBER = 40566,
+};
+
+}  // namespace orv
