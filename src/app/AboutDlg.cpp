@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/DialogUnits.h"
-#include "app/QtText.h"
 #include "core/StringTable.h"
-#include "frame/ToolbarIcons.h"
+#include "ui/DialogUnits.h"
+#include "ui/QtText.h"
+#include "ui/ToolbarIcons.h"
 
 namespace orv {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <QCommandLineParser>
 
-#include "app/ProfileStore.h"
-#include "app/QtText.h"
+#include "appcore/ProfileStore.h"
 #include "core/HelpText.h"
 #include "core/ProgramTexts.h"
 #include "core/StringTable.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "app/NotifyEvent.h"
-#include "app/UiThread.h"
 #include "core/Globals.h"
 #include "core/Reporter.h"
 #include "engine/Serial.h"
+#include "ui/NotifyEvent.h"
+#include "ui/UiThread.h"
 
 namespace orv {
 

@@ -1,12 +1,12 @@
 #include "app/GuiReporter.h"
 
-#include "app/MessageBox.h"
-#include "app/QtText.h"
-#include "app/UiThread.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "documents/ORVView.h"
 #include "frame/MainFrm.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
+#include "ui/UiThread.h"
 
 namespace orv {
 

@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "app/MessageBox.h"
-#include "app/QtText.h"
 #include "core/ProgramTexts.h"
 #include "core/StringTable.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
 
 static void InitHelpResources() {
     Q_INIT_RESOURCE(orv);

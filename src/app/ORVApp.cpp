@@ -5,16 +5,12 @@
 #include <QFileInfo>
 
 #include "app/AboutDlg.h"
-#include "app/CommandIds.h"
 #include "app/CommandLine.h"
 #include "app/Help.h"
-#include "app/MessageBox.h"
 #include "app/OptionsDlg.h"
-#include "app/PortList.h"
-#include "app/PortMap.h"
-#include "app/ProfileStore.h"
-#include "app/QtText.h"
-#include "app/WaitCursor.h"
+#include "appcore/PortList.h"
+#include "appcore/PortMap.h"
+#include "appcore/ProfileStore.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
@@ -27,7 +23,11 @@
 #include "documents/ORVView.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
-#include "frame/ToolbarIcons.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
+#include "ui/ToolbarIcons.h"
+#include "ui/WaitCursor.h"
 
 namespace orv {
 namespace {
@@ -124,13 +124,14 @@ bool CORVApp::InitInstance() {
 
     // 9-11. Document, main frame and main form; a file on the command line.
     m_doc = std::make_unique<CORVDoc>(m_recentFiles);
-    m_frame = std::make_unique<CMainFrame>(*this);
+    m_frame = std::make_unique<CMainFrame>(*m_doc, m_recentFiles);
     m_doc->SetFrame(m_frame.get());
     connect(m_frame.get(), &CMainFrame::Closed, this, &CORVApp::OnMainWindowClosed);
     m_reporter.SetFrame(m_frame.get());
     if (!m_frame->OnCreate()) {
         return false;
     }
+    ConnectCommands();
     m_view = new CORVView(m_frame->Views());
     m_frame->Views()->addWidget(m_view);
     m_view->OnInitialUpdate();
@@ -291,27 +292,19 @@ void CORVApp::OnMainWindowClosed() {
 }
 
 void CORVApp::UpdateCommandUI() {
-    if (!m_frame) {
-        return;
+    if (m_frame) {
+        m_frame->UpdateCommandUI();
     }
-    for (int id = ID_DEVICE_FIRST; id <= ID_DEVICE_LAST; ++id) {
-        if (QAction* item = m_frame->Action(id)) {
-            item->setEnabled(g_Globals.CurrentViewId != kKeyboardViewId);
-            item->setChecked(static_cast<uint32_t>(id) == g_Globals.ModelId);
-        }
+}
+
+void CORVApp::ConnectCommands() {
+    for (int i = 0; i < kModelCount; ++i) {
+        int id = static_cast<int>(ModelIdOf(i));
+        connect(m_frame->Action(id), &QAction::triggered, this, [this, id] { OnSelectDevice(id); });
     }
-    if (QAction* overlay = m_frame->Action(ID_EDIT_OVERLAY)) {
-        overlay->setEnabled(g_Globals.ModelId == kModelPelliro);
-    }
-    if (QAction* icons = m_frame->Action(ID_IMPORT_ICONS)) {
-        icons->setEnabled(SupportsIconImport(g_Globals.ModelId));
-    }
-    // Save and Restore have handlers and so stay enabled in every case.
-    for (int id : {ID_SAVE_MEMORY, ID_RESTORE_MEMORY}) {
-        if (QAction* item = m_frame->Action(id)) {
-            item->setEnabled(true);
-        }
-    }
+    connect(m_frame->Action(ID_PORT_SETTINGS), &QAction::triggered, this, &CORVApp::OnPortSettings);
+    connect(m_frame->Action(ID_HELP_FINDER), &QAction::triggered, this, &CORVApp::OnHelpTopics);
+    connect(m_frame->Action(ID_APP_ABOUT), &QAction::triggered, this, &CORVApp::OnAppAbout);
 }
 
 void CORVApp::OnSecondStart(const QString& workingFolder, const QStringList& arguments) {

@@ -71,6 +71,8 @@ private:
     void OnSecondStart(const QString& workingFolder, const QStringList& arguments);
     // The main window has closed: the guide and the simulated device close too.
     void OnMainWindowClosed();
+    // The Options and Help commands of the frame's menus.
+    void ConnectCommands();
 
     // Starts demonstration mode when the command line asks for it. False
     // (after telling the user) when it cannot be started.

@@ -9,15 +9,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/DialogButtons.h"
-#include "app/MessageBox.h"
-#include "app/PortList.h"
-#include "app/PortMap.h"
-#include "app/QtText.h"
+#include "appcore/PortList.h"
+#include "appcore/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "ui/DialogButtons.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

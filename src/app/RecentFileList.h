@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "documents/RecentFiles.h"
+
 namespace orv {
 
-class CRecentFileList {
+class CRecentFileList final : public CRecentFiles {
 public:
     static constexpr int kSize = 4;
     static constexpr int kDisplayLength = 30;
@@ -16,14 +18,11 @@ public:
     void Load(QSettings& profile);
     void Save(QSettings& profile) const;
 
-    // Puts path first; an entry for the same file moves up instead of repeating.
-    void Add(const QString& path);
-
-    bool IsEmpty() const { return m_entries.isEmpty(); }
-    int Size() const { return static_cast<int>(m_entries.size()); }
-    QString Entry(int index) const { return m_entries.value(index); }
-    // The entry as the menu shows it: at most 30 characters.
-    QString DisplayName(int index) const;
+    void Add(const QString& path) override;
+    int Size() const override { return static_cast<int>(m_entries.size()); }
+    QString Entry(int index) const override { return m_entries.value(index); }
+    // At most 30 characters.
+    QString DisplayName(int index) const override;
 
 private:
     QStringList m_entries;

@@ -4,9 +4,9 @@
 
 #include "app/CommandLine.h"
 #include "app/ORVApp.h"
-#include "app/QtText.h"
 #include "core/HelpText.h"
 #include "core/ProgramTexts.h"
+#include "ui/QtText.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/PortList.h"
-#include "app/ProfileStore.h"
+#include "appcore/PortList.h"
+#include "appcore/ProfileStore.h"
 #include "cli/FileReport.h"
 #include "cli/MediaCommands.h"
 #include "cli/Options.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/ProfileStore.h"
+#include "appcore/ProfileStore.h"
 #include "cli/Commands.h"
 #include "cli/TransferCommand.h"
 #include "core/Errors.h"

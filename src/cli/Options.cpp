@@ -3,7 +3,7 @@
 #include <QCommandLineParser>
 #include <QStringList>
 
-#include "app/PortMap.h"
+#include "appcore/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 

@@ -11,8 +11,8 @@
 #include <deque>
 #include <mutex>
 
-#include "app/PortMap.h"
-#include "app/ProfileStore.h"
+#include "appcore/PortMap.h"
+#include "appcore/ProfileStore.h"
 #include "cli/Commands.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"

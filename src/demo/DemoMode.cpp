@@ -5,9 +5,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "app/MessageBox.h"
-#include "app/PortMap.h"
-#include "app/QtText.h"
+#include "appcore/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/Settings.h"
@@ -15,6 +13,8 @@
 #include "demo/DemoTexts.h"
 #include "demo/SimulatedDevicePanel.h"
 #include "engine/Serial.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
 
 namespace orv {
 namespace {

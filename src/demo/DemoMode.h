@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/PortList.h"
+#include "appcore/PortList.h"
 #include "devsim/SimulatedDevice.h"
 
 namespace orv {

@@ -11,16 +11,16 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/DialogUnits.h"
-#include "app/MessageBox.h"
-#include "app/QtText.h"
 #include "core/Catalogue.h"
 #include "core/ProgramTexts.h"
 #include "core/StringTable.h"
 #include "demo/DemoMode.h"
 #include "demo/DemoTexts.h"
 #include "documents/ORVFileDlg.h"
-#include "frame/ToolbarIcons.h"
+#include "ui/DialogUnits.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
+#include "ui/ToolbarIcons.h"
 
 namespace orv {
 namespace {

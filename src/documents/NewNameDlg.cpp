@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/DialogButtons.h"
-#include "app/QtText.h"
 #include "core/StringTable.h"
+#include "ui/DialogButtons.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

@@ -7,29 +7,32 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/CommandIds.h"
-#include "app/MessageBox.h"
-#include "app/ORVApp.h"
-#include "app/QtText.h"
-#include "app/RecentFileList.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/StringTable.h"
+#include "documents/DocumentFrame.h"
 #include "documents/FileActions.h"
 #include "documents/NewNameDlg.h"
 #include "documents/ORVFileDlg.h"
 #include "documents/ORVView.h"
 #include "documents/OpenActionDlg.h"
+#include "documents/RecentFiles.h"
 #include "engine/Serial.h"
-#include "frame/MainFrm.h"
-#include "overlay/KeyboardView.h"
+#include "overlayui/KeyboardView.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
 
 namespace orv {
 
-CORVDoc::CORVDoc(CRecentFileList& recentFiles) : m_recentFiles(recentFiles) {}
+CORVDoc::CORVDoc(CRecentFiles& recentFiles) : m_recentFiles(recentFiles) {}
 
 CORVDoc::~CORVDoc() = default;
+
+QWidget* CORVDoc::DialogParent() const {
+    return m_frame ? m_frame->Window() : nullptr;
+}
 
 void CORVDoc::DeleteContents() {
     m_cells.Clear();
@@ -105,13 +108,11 @@ void CORVDoc::SwitchView(int viewId) {
         g_Globals.MainView->OnActivateView();
     }
     // The device items follow the view shown.
-    if (CORVApp* app = CORVApp::Instance()) {
-        app->UpdateCommandUI();
-    }
+    m_frame->UpdateCommandUI();
 }
 
 void CORVDoc::OnDeleteFile() {
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
     if (dlg.RunForCommand(ID_DELETE_FILE) != 1) {
         return;
     }
@@ -148,12 +149,12 @@ void CORVDoc::OnDeleteFile() {
 }
 
 void CORVDoc::OnRenameFile() {
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
     if (dlg.RunForCommand(ID_RENAME_FILE) != 1) {
         return;
     }
     QString from = dlg.PathName();
-    CNewNameDlg nameDlg(m_frame);
+    CNewNameDlg nameDlg(DialogParent());
     if (nameDlg.exec() != QDialog::Accepted) {
         return;
     }
@@ -179,7 +180,7 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
         ORV_INTERNAL_ERROR();
         return false;
     }
-    COpenActionDlg dlg(path, m_frame);
+    COpenActionDlg dlg(path, DialogParent());
     if (dlg.exec() != QDialog::Accepted) {
         return false;
     }

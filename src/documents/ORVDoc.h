@@ -7,29 +7,30 @@
 #include <QString>
 
 #include "overlay/OverlayCells.h"
+#include "overlayui/OverlayEditorDoc.h"
 
 namespace orv {
 
-class CMainFrame;
-class CRecentFileList;
+class CDocumentFrame;
+class CRecentFiles;
 
-class CORVDoc : public QObject {
+class CORVDoc : public QObject, public COverlayEditorDoc {
     Q_OBJECT
 public:
-    explicit CORVDoc(CRecentFileList& recentFiles);
+    explicit CORVDoc(CRecentFiles& recentFiles);
     ~CORVDoc() override;
 
-    void SetFrame(CMainFrame* frame) { m_frame = frame; }
+    void SetFrame(CDocumentFrame* frame) { m_frame = frame; }
 
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    void SetModifiedFlag(bool modified = true) override { m_bModified = modified; }
     // Empties every cell of the overlay.
-    void DeleteContents();
+    void DeleteContents() override;
 
     // The overlay's 32 cells.
-    OverlayCells& Cells() { return m_cells; }
+    OverlayCells& Cells() override { return m_cells; }
 
-    const QString& PathName() const { return m_strPathName; }
+    const QString& PathName() const override { return m_strPathName; }
     // Makes path the document's file and puts it first in the recent files.
     void SetPathName(const QString& path);
 
@@ -39,15 +40,15 @@ public:
     bool OnOpenDocument(const QString& path);
 
     // Shows the main form (101) or the overlay editor (140) in the frame.
-    void SwitchView(int viewId);
+    void SwitchView(int viewId) override;
 
     // Replaces the overlay with the file's. False when it could not be read
     // (the user has been told; the cells then hold what was read before the
     // fault).
-    bool ReadOverlay(const QString& path);
+    bool ReadOverlay(const QString& path) override;
     // Writes the overlay over the start of an existing file. False when it
     // could not be written (the user has been told).
-    bool OnSaveDocument(const QString& path);
+    bool OnSaveDocument(const QString& path) override;
     // "Save changes to %1?" when the overlay is modified: Yes saves (asking for
     // a new name when the file is gone or read-only), No goes on. False for
     // Cancel or a failed save.
@@ -55,7 +56,7 @@ public:
     // While the editor is shown: copies its cells into the overlay and, when
     // modified, asks SaveModified. False when the text does not fit or the
     // user stopped.
-    bool SaveOverlayEdits();
+    bool SaveOverlayEdits() override;
     // Reads path into the overlay editor and shows it.
     bool OpenOverlay(const QString& path);
 
@@ -67,12 +68,13 @@ public:
     bool OnOpenRecentFile(int commandId);
 
 private:
-    CRecentFileList& m_recentFiles;
+    CRecentFiles& m_recentFiles;
     // The name to save under when the document's file is gone or read-only;
     // empty when the user cancelled.
     QString AskSaveAsName() const;
+    QWidget* DialogParent() const;
 
-    CMainFrame* m_frame = nullptr;
+    CDocumentFrame* m_frame = nullptr;
     OverlayCells m_cells;
     QString m_strPathName;
     bool m_bModified = false;

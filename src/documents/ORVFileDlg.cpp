@@ -3,13 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/CommandIds.h"
-#include "app/MessageBox.h"
-#include "app/QtText.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
 #include "engine/Serial.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

@@ -2,12 +2,12 @@
 
 #include <QVBoxLayout>
 
-#include "app/DialogUnits.h"
-#include "app/QtText.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/StringTable.h"
+#include "ui/DialogUnits.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

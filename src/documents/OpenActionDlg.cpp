@@ -4,11 +4,11 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/DialogButtons.h"
-#include "app/QtText.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "ui/DialogButtons.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

@@ -6,20 +6,20 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "app/CommandIds.h"
-#include "app/MessageBox.h"
-#include "app/QtText.h"
-#include "app/WaitCursor.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/StringTable.h"
+#include "documents/DocumentFrame.h"
 #include "documents/ORVDoc.h"
 #include "documents/ORVFileDlg.h"
-#include "frame/MainFrm.h"
-#include "overlay/KeyboardView.h"
 #include "overlay/OverlayFile.h"
 #include "overlay/OverlayStrings.h"
+#include "overlayui/KeyboardView.h"
+#include "ui/CommandIds.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
+#include "ui/WaitCursor.h"
 
 namespace orv {
 
@@ -69,7 +69,7 @@ bool CORVDoc::OnSaveDocument(const QString& path) {
 
 QString CORVDoc::AskSaveAsName() const {
     QString filter = LoadQString(IDS_ORV_FILTER);
-    QFileDialog dlg(m_frame, LoadQString(IDS_SAVE_AS_TITLE));
+    QFileDialog dlg(DialogParent(), LoadQString(IDS_SAVE_AS_TITLE));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilters(NameFiltersFromTable(filter));
@@ -154,7 +154,7 @@ void CORVDoc::OnEditKeyboardOverlay() {
     if (g_Globals.CurrentViewId == kKeyboardViewId && !SaveOverlayEdits()) {
         return;
     }
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_frame);
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
     if (dlg.RunForCommand(ID_EDIT_OVERLAY) != 1) {
         return;
     }

@@ -4,18 +4,16 @@
 #include <QGridLayout>
 #include <QVBoxLayout>
 
-#include "app/Beep.h"
-#include "app/DialogUnits.h"
-#include "app/MessageBox.h"
-#include "app/NotifyEvent.h"
-#include "app/ORVApp.h"
-#include "app/QtText.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
 #include "documents/YesNoDlg.h"
 #include "engine/Serial.h"
-#include "frame/MainFrm.h"
+#include "ui/Beep.h"
+#include "ui/DialogUnits.h"
+#include "ui/MessageBox.h"
+#include "ui/NotifyEvent.h"
+#include "ui/QtText.h"
 
 namespace orv {
 namespace {
@@ -53,7 +51,8 @@ void CTransferDlg::SetTickSource(TickSource source) {
     Ticks() = std::move(source);
 }
 
-CTransferDlg::CTransferDlg(QWidget* parent) : QDialog(parent) {
+CTransferDlg::CTransferDlg(QObject* handBackTarget, QWidget* parent)
+    : QDialog(parent), m_handBackTarget(handBackTarget) {
     setObjectName(QStringLiteral("141"));
     setWindowTitle(LoadQString(IDS_TRANSFER_CAPTION));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -255,9 +254,7 @@ void CTransferDlg::reject() {
 void CTransferDlg::HandBackTarget() {
     CORVSerialPort* engine = g_Globals.SerialPort;
     if (engine && engine->NotificationTarget() == static_cast<QObject*>(this)) {
-        CORVApp* app = CORVApp::Instance();
-        QObject* main = app && app->MainFrame() ? static_cast<QObject*>(app->MainFrame()) : nullptr;
-        engine->SetNotificationTarget(main);
+        engine->SetNotificationTarget(m_handBackTarget.data());
     }
 }
 

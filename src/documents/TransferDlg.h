@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <cstdint>
@@ -21,7 +22,9 @@ public:
     // Replaces the clock of the rate display; null restores the steady clock.
     static void SetTickSource(TickSource source);
 
-    explicit CTransferDlg(QWidget* parent = nullptr);
+    // handBackTarget: where the engine's notifications go again once the
+    // dialog closes (the main window).
+    explicit CTransferDlg(QObject* handBackTarget, QWidget* parent = nullptr);
     ~CTransferDlg() override;
 
     // mode: true for a memory save (device to disk). Runs the dialog modally.
@@ -46,6 +49,7 @@ private:
     // A disk prompt with OK and Cancel; Cancel asks the engine to give up.
     void AskDisk(CORVSerialPort& engine, const QString& text);
 
+    QPointer<QObject> m_handBackTarget;
     bool m_bMode = false;
     bool m_bFinished = false;
     long long m_nTotal = 0;

@@ -5,8 +5,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/QtText.h"
 #include "core/StringTable.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

@@ -5,12 +5,11 @@
 
 #include "core/Catalogue.h"
 #include "core/Errors.h"
+#include "core/Hex.h"
 
 namespace orv {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // Raised inside the receiver when a record outgrows the buffer.
 struct RecordTooLong {};
@@ -195,11 +194,6 @@ std::string_view EndMarkFor(uint32_t modelId, int fileVersion) {
 
 RecordResult ReceiveRecord(ByteSource& source, RecordBuffer& buffer) {
     return Receiver(source, buffer).Run();
-}
-
-void AppendHexByte(std::string& out, uint8_t value) {
-    out += kHexDigits[value >> 4];
-    out += kHexDigits[value & 0x0F];
 }
 
 std::string EncodeTextRecord(std::string_view line, uint32_t modelId) {

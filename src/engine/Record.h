@@ -65,9 +65,6 @@ struct RecordBuffer {
 // hexadecimal digit. Never writes past the buffer.
 RecordResult ReceiveRecord(ByteSource& source, RecordBuffer& buffer);
 
-// Two upper-case hexadecimal digits of value.
-void AppendHexByte(std::string& out, uint8_t value);
-
 // A plain text line (at most 239 bytes, line end included) as an `n` record
 // with CR LF; TAB becomes a blank, LF a blank for Quenlow and 0x00 otherwise.
 std::string EncodeTextRecord(std::string_view line, uint32_t modelId);

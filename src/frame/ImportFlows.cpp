@@ -3,15 +3,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "app/QtText.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
 #include "documents/ORVFileDlg.h"
 #include "frame/MainFrm.h"
-#include "media/IconPropertiesDlg.h"
 #include "media/ImportFiles.h"
 #include "media/SoundImport.h"
+#include "mediaui/IconPropertiesDlg.h"
+#include "ui/QtText.h"
 
 namespace orv {
 

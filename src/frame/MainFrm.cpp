@@ -14,19 +14,18 @@
 #include <QWhatsThis>
 #include <QWidgetAction>
 
-#include "app/CommandIds.h"
-#include "app/NotifyEvent.h"
-#include "app/ORVApp.h"
-#include "app/QtText.h"
-#include "app/RecentFileList.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
 #include "documents/ORVDoc.h"
 #include "documents/ORVFileDlg.h"
+#include "documents/RecentFiles.h"
 #include "documents/TransferDlg.h"
-#include "frame/ToolbarIcons.h"
+#include "ui/CommandIds.h"
+#include "ui/NotifyEvent.h"
+#include "ui/QtText.h"
+#include "ui/ToolbarIcons.h"
 
 namespace orv {
 namespace {
@@ -50,7 +49,8 @@ bool IsLockOn(const char* ledSuffix) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CORVApp& app) : m_app(app), m_views(new QStackedWidget(this)) {
+CMainFrame::CMainFrame(CORVDoc& doc, const CRecentFiles& recentFiles)
+    : m_doc(doc), m_recentFiles(recentFiles), m_views(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("MainFrame"));
     // A fixed-size window with no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -82,7 +82,7 @@ QAction* CMainFrame::AddCommand(int commandId, const QString& menuText) {
     action->setIconVisibleInMenu(false);
     m_actions.insert(commandId, action);
     // Commands change what may be chosen next; bring the menu and toolbar up to date.
-    connect(action, &QAction::triggered, &m_app, &CORVApp::UpdateCommandUI, Qt::QueuedConnection);
+    connect(action, &QAction::triggered, this, &CMainFrame::UpdateCommandUI, Qt::QueuedConnection);
     return action;
 }
 
@@ -100,7 +100,7 @@ bool CMainFrame::IsToolbarButtonShown(int commandId) const {
 }
 
 void CMainFrame::BuildMenu() {
-    CORVDoc& doc = m_app.Document();
+    CORVDoc& doc = m_doc;
 
     m_fileMenu = menuBar()->addMenu(LoadQString(IDS_MENU_FILE));
     m_fileMenu->setObjectName(QStringLiteral("FileMenu"));
@@ -133,11 +133,9 @@ void CMainFrame::BuildMenu() {
         QAction* item = AddCommand(id, QStringLiteral("&") + QString::fromLatin1(kModelNames[i]));
         item->setCheckable(true);
         device->addAction(item);
-        connect(item, &QAction::triggered, &m_app, [this, id] { m_app.OnSelectDevice(id); });
     }
     QAction* ports = AddCommand(ID_PORT_SETTINGS, LoadQString(IDS_MENU_PORT_SETTINGS));
     options->addAction(ports);
-    connect(ports, &QAction::triggered, &m_app, &CORVApp::OnPortSettings);
 
     QMenu* help = menuBar()->addMenu(LoadQString(IDS_MENU_HELP));
     QAction* topics = AddCommand(ID_HELP_FINDER, LoadQString(IDS_MENU_HELP_TOPICS));
@@ -145,8 +143,6 @@ void CMainFrame::BuildMenu() {
     help->addAction(topics);
     help->addSeparator();
     help->addAction(about);
-    connect(topics, &QAction::triggered, &m_app, &CORVApp::OnHelpTopics);
-    connect(about, &QAction::triggered, &m_app, &CORVApp::OnAppAbout);
 
     // F1 is the Help Topics item's key, so the menu shows it; Shift+F1 is an
     // accelerator without a menu item.
@@ -156,7 +152,7 @@ void CMainFrame::BuildMenu() {
     connect(whatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
 
     for (QMenu* menu : {m_fileMenu, options, device, help}) {
-        connect(menu, &QMenu::aboutToShow, &m_app, &CORVApp::UpdateCommandUI);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     }
     connect(m_fileMenu, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFileMenu);
 }
@@ -170,7 +166,7 @@ void CMainFrame::RebuildRecentFileMenu() {
         a->deleteLater();
     }
     m_recentActions.clear();
-    const CRecentFileList& recent = m_app.RecentFiles();
+    const CRecentFiles& recent = m_recentFiles;
     if (recent.IsEmpty()) {
         auto* placeholder = new QAction(LoadQString(IDS_MENU_RECENT_FILE), this);
         placeholder->setObjectName(QString::number(ID_FILE_MRU_FIRST));
@@ -184,14 +180,35 @@ void CMainFrame::RebuildRecentFileMenu() {
             auto* item = new QAction(label, this);
             item->setObjectName(QString::number(id));
             item->setStatusTip(recent.Entry(i));
-            connect(item, &QAction::triggered, &m_app, [this, id] {
-                m_app.Document().OnOpenRecentFile(id);
-                m_app.UpdateCommandUI();
+            connect(item, &QAction::triggered, this, [this, id] {
+                m_doc.OnOpenRecentFile(id);
+                UpdateCommandUI();
             });
             m_recentActions.append(item);
         }
     }
     m_fileMenu->insertActions(m_recentSeparator, m_recentActions);
+}
+
+void CMainFrame::UpdateCommandUI() {
+    for (int id = ID_DEVICE_FIRST; id <= ID_DEVICE_LAST; ++id) {
+        if (QAction* item = Action(id)) {
+            item->setEnabled(g_Globals.CurrentViewId != kKeyboardViewId);
+            item->setChecked(static_cast<uint32_t>(id) == g_Globals.ModelId);
+        }
+    }
+    if (QAction* overlay = Action(ID_EDIT_OVERLAY)) {
+        overlay->setEnabled(g_Globals.ModelId == kModelPelliro);
+    }
+    if (QAction* icons = Action(ID_IMPORT_ICONS)) {
+        icons->setEnabled(SupportsIconImport(g_Globals.ModelId));
+    }
+    // Save and Restore have handlers and so stay enabled in every case.
+    for (int id : {ID_SAVE_MEMORY, ID_RESTORE_MEMORY}) {
+        if (QAction* item = Action(id)) {
+            item->setEnabled(true);
+        }
+    }
 }
 
 void CMainFrame::AddToolbarButton(QToolBar* bar, int commandId) {
@@ -343,7 +360,7 @@ void CMainFrame::customEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!m_app.Document().SaveOverlayEdits()) {
+    if (!m_doc.SaveOverlayEdits()) {
         event->ignore();
         return;
     }
@@ -389,7 +406,7 @@ void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
         engine.SetCancel();
         return;
     }
-    CTransferDlg dlg(this);
+    CTransferDlg dlg(this, this);
     dlg.Run(saveMode);
 }
 

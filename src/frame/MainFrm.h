@@ -8,18 +8,22 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
+#include "documents/DocumentFrame.h"
 #include "engine/Serial.h"
 
 class QMenu;
 
 namespace orv {
 
-class CORVApp;
+class CORVDoc;
+class CRecentFiles;
 
-class CMainFrame : public QMainWindow {
+// The commands of the Options and Help menus belong to the application: its
+// creator connects them after OnCreate.
+class CMainFrame : public QMainWindow, public CDocumentFrame {
     Q_OBJECT
 public:
-    explicit CMainFrame(CORVApp& app);
+    CMainFrame(CORVDoc& doc, const CRecentFiles& recentFiles);
     ~CMainFrame() override;
 
     // Builds the menu, the toolbar and the status bar. False when one of them
@@ -48,16 +52,19 @@ public:
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
+    QWidget* Window() override { return this; }
     // The pages of the frame: the main form, and later the overlay editor.
-    QStackedWidget* Views() const { return m_views; }
+    QStackedWidget* Views() const override { return m_views; }
     // Shows the page and fits the window to it.
-    void SetActiveView(QWidget* view);
-    QWidget* ActiveView() const { return m_views->currentWidget(); }
+    void SetActiveView(QWidget* view) override;
+    QWidget* ActiveView() const override { return m_views->currentWidget(); }
     // Sizes the window to the page shown (the window cannot be resized by
     // the user) and centres it on the screen.
     void FitToView();
 
-    void RebuildRecentFileMenu();
+    void RebuildRecentFileMenu() override;
+    // Enables and checks the commands by the current model and view.
+    void UpdateCommandUI() override;
 
 signals:
     // The window has closed: the program ends, and its other windows with it.
@@ -79,7 +86,8 @@ private:
     void RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
                               bool (CMainFrame::*chooser)(), bool saveMode);
 
-    CORVApp& m_app;
+    CORVDoc& m_doc;
+    const CRecentFiles& m_recentFiles;
     QStackedWidget* m_views;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;  // the separator below the recent files

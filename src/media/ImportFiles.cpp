@@ -6,7 +6,7 @@
 #include <cerrno>
 
 #include "core/Errors.h"
-#include "engine/Record.h"
+#include "core/Hex.h"
 
 namespace orv {
 

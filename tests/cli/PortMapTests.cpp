@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/PortList.h"
-#include "app/PortMap.h"
-#include "app/ProfileStore.h"
+#include "appcore/PortList.h"
+#include "appcore/PortMap.h"
+#include "appcore/ProfileStore.h"
 #include "cli/Commands.h"
 #include "tests/common/TestSupport.h"
 

@@ -6,9 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "devsim/CommandLine.h"
 #include "tests/common/TestSupport.h"
 #include "tests/devsim/Peer.h"
+#include "tools/devsim/CommandLine.h"
 
 extern char** environ;
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
+#include "core/Hex.h"
 #include "core/StringTable.h"
 #include "engine/Record.h"
 #include "tests/common/TestSupport.h"

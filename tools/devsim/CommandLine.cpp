@@ -1,4 +1,4 @@
-#include "devsim/CommandLine.h"
+#include "tools/devsim/CommandLine.h"
 
 #include <charconv>
 #include <csignal>

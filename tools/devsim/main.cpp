@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "devsim/CommandLine.h"
+#include "tools/devsim/CommandLine.h"
 
 int main(int argc, char* argv[]) {
     using namespace orv::devsim;

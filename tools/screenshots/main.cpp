@@ -16,10 +16,9 @@
 #include <cstring>
 
 #include "OverlayShot.h"
-#include "app/Beep.h"
 #include "app/ORVApp.h"
-#include "app/PortList.h"
-#include "app/ProfileStore.h"
+#include "appcore/PortList.h"
+#include "appcore/ProfileStore.h"
 #include "core/Globals.h"
 #include "demo/DemoMode.h"
 #include "demo/SimulatedDevicePanel.h"
@@ -27,8 +26,9 @@
 #include "documents/TransferDlg.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
-#include "frame/ToolbarIcons.h"
-#include "media/IconPropertiesDlg.h"
+#include "mediaui/IconPropertiesDlg.h"
+#include "ui/Beep.h"
+#include "ui/ToolbarIcons.h"
 
 namespace {
 

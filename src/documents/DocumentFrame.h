@@ -1,0 +1,26 @@
+// What the document asks of the main window that shows its views.
+#pragma once
+
+#include <QStackedWidget>
+#include <QWidget>
+
+namespace orv {
+
+class CDocumentFrame {
+public:
+    // The window itself, the parent of the document's dialogs.
+    virtual QWidget* Window() = 0;
+    // The pages of the window: the main form, and later the overlay editor.
+    virtual QStackedWidget* Views() const = 0;
+    virtual QWidget* ActiveView() const = 0;
+    // Shows the page and fits the window to it.
+    virtual void SetActiveView(QWidget* view) = 0;
+    virtual void RebuildRecentFileMenu() = 0;
+    // Enables and checks the commands by the current model and view.
+    virtual void UpdateCommandUI() = 0;
+
+protected:
+    ~CDocumentFrame() = default;
+};
+
+}  // namespace orv
