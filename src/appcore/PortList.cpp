@@ -36,13 +36,12 @@ QList<FoundPort> SystemPorts() {
     return ports;
 }
 
-// A mapped device that is no longer there: its number may go to another.
-bool DeviceGone(const std::optional<std::string>& path) {
-    struct stat st {};
-    return path && (::stat(path->c_str(), &st) != 0 || !S_ISCHR(st.st_mode));
-}
-
 }  // namespace
+
+bool IsDeviceGone(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode);
+}
 
 bool HasPortMap(QSettings& profile) {
     PortMap map(profile);
@@ -134,7 +133,8 @@ bool EnumeratePorts(QSettings& profile, std::vector<unsigned>& numbers,
         std::string path = (port.stablePath.isEmpty() ? port.path : port.stablePath).toStdString();
         n = map.AssignPort(path);
         for (int k = kFirstComPort; !n && k <= kLastComPort; ++k) {
-            if (!present.count(k) && DeviceGone(map.MappedPath(k))) {
+            std::optional<std::string> mapped = map.MappedPath(k);
+            if (!present.count(k) && mapped && IsDeviceGone(*mapped)) {
                 map.SetDevicePath(k, path);
                 n = k;
             }

@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QString>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -48,6 +49,10 @@ bool IsConsoleDevice(const QString& path);
 // The links of folder (by default /dev/serial/by-id) by the canonical path
 // of the device each leads to; the first by name when several lead to one.
 QMap<QString, QString> StableDeviceNames(const QString& folder = QString());
+
+// Whether the device a port was mapped to has gone (the path no longer names
+// a character device): its number may go to another device.
+bool IsDeviceGone(const std::string& path);
 
 // What the port list says about a device: its description, manufacturer and
 // serial number where the system has them, and its kernel path.

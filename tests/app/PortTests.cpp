@@ -293,5 +293,27 @@ TEST_F(PortTest, ATypedDevicePathGetsANumberOfItsOwn) {
     EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM2");
 }
 
+TEST_F(PortTest, ATypedDeviceTakesTheNumberOfAGoneDeviceWhenAllNineAreTaken) {
+    AppHarness harness;
+    devsim::SimulatedDevice other;
+    QSettings& profile = harness.App().Profile();
+    for (int n = 2; n <= 9; ++n) {
+        profile.setValue(QStringLiteral("Ports/COM%1").arg(n), "/nonexistent/gone");
+    }
+    ModalDriver user;
+    QStringList lines;
+    user.Then(InPortSettings([&](COptionsDlg& dlg) {
+        dlg.DevicePathEdit()->setText(Pts(other));
+        dlg.findChild<QPushButton*>("AddDevice")->click();
+        lines = Lines(dlg.PortList());
+        return true;
+    }));
+    harness.Frame().Action(ID_PORT_SETTINGS)->trigger();
+    EXPECT_TRUE(user.Done());
+    EXPECT_TRUE(lines.contains("COM2 - " + Pts(other))) << lines.join("|").toStdString();
+    EXPECT_EQ(profile.value("Ports/COM2").toString(), Pts(other));
+    EXPECT_EQ(profile.value("Ports/COM3").toString(), "/nonexistent/gone");
+}
+
 }  // namespace
 }  // namespace orv::test
