@@ -322,8 +322,8 @@ constexpr Entry kTable[] = {
      "A memory file or keyboard overlay file to open at start-up; it goes first in the File "
      "menu's list of recent files."},
     {40502,
-     "Wait DIGIT seconds, 1 to 9, for each answer of the device (default: 3). Counts only at the "
-     "very start of the command line; /d, -D and -d are the same."},
+     "Wait DIGIT seconds, 1 to 9, for each answer of the device (default: 3). It counts only as "
+     "the very first argument; /d is the same."},
     {40503,
      "Run on a simulated device instead of a real one, with settings of its own that are thrown "
      "away at exit. MODEL is a model's name, its number 0 to 9 or its command ID (default: "
