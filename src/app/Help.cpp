@@ -1,10 +1,13 @@
 #include "app/Help.h"
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <memory>
 
+#include "core/ProgramTexts.h"
 #include "core/StringTable.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
@@ -16,49 +19,91 @@ static void InitHelpResources() {
 namespace orv {
 namespace {
 
-HelpOpener& Opener() {
-    static HelpOpener opener;
-    return opener;
+QUrl& GuideUrlSetting() {
+    static QUrl url(QStringLiteral("qrc:/help/orv-guide.html"));
+    return url;
 }
 
-const QString kGuideResource = QStringLiteral(":/help/orv-guide.html");
-const QString kGuideFileName = QStringLiteral("orv-guide.html");
+QPushButton* AddButton(QHBoxLayout* row, int textId, QWidget* parent) {
+    auto* button = new QPushButton(LoadQString(textId), parent);
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    return button;
+}
 
 }  // namespace
 
-void SetHelpOpener(HelpOpener opener) {
-    Opener() = std::move(opener);
-}
-
-QString ExtractHelpFile() {
+CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     InitHelpResources();
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        return QString();
-    }
-    QString path = QDir(folder).filePath(kGuideFileName);
-    QFile source(kGuideResource);
-    QFile target(path);
-    if (!source.open(QIODevice::ReadOnly) ||
-        !target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return QString();
-    }
-    QByteArray guide = source.readAll();
-    if (target.write(guide) != guide.size() || !target.flush()) {
-        return QString();
-    }
-    return path;
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(LoadQString(IDS_HELP_WINDOW_TITLE));
+    // The guide never keeps the program running once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    m_browser = new QTextBrowser(this);
+    m_browser->setObjectName(QStringLiteral("Guide"));
+    m_browser->setAccessibleName(LoadQString(IDS_HELP_WINDOW_TITLE));
+    // Links within the guide stay here; a link to the web goes to the browser.
+    m_browser->setOpenExternalLinks(true);
+
+    auto* buttons = new QHBoxLayout;
+    QPushButton* back = AddButton(buttons, IDS_HELP_BACK, this);
+    QPushButton* forward = AddButton(buttons, IDS_HELP_FORWARD, this);
+    QPushButton* contents = AddButton(buttons, IDS_HELP_CONTENTS, this);
+    buttons->addStretch(1);
+    QPushButton* close = AddButton(buttons, IDS_HELP_CLOSE, this);
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(forward, &QPushButton::clicked, m_browser, &QTextBrowser::forward);
+    connect(contents, &QPushButton::clicked, m_browser, &QTextBrowser::home);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QWidget::setEnabled);
+
+    // Large text at a keystroke, and Esc closes as in a dialog.
+    auto* zoomIn = new QShortcut(QKeySequence::ZoomIn, this);
+    auto* zoomOut = new QShortcut(QKeySequence::ZoomOut, this);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(zoomIn, &QShortcut::activated, m_browser, [this] { m_browser->zoomIn(2); });
+    connect(zoomOut, &QShortcut::activated, m_browser, [this] { m_browser->zoomOut(2); });
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser, 1);
+    resize(720, 640);
 }
 
-bool OpenHelp() {
-    QString path = ExtractHelpFile();
-    QUrl url = QUrl::fromLocalFile(path);
-    bool opened = !path.isEmpty() && (Opener() ? Opener()(url) : QDesktopServices::openUrl(url));
-    if (!opened) {
-        ShowMessageBox(FormatQString(IDM_HELP_NOT_OPENED, path.isEmpty() ? kGuideFileName : path),
-                       QMessageBox::Warning);
+bool CHelpWindow::LoadGuide() {
+    m_browser->setSource(GuideUrl());
+    return !m_browser->document()->isEmpty();
+}
+
+QUrl CHelpWindow::GuideUrl() {
+    return GuideUrlSetting();
+}
+
+void CHelpWindow::SetGuideUrl(const QUrl& url) {
+    GuideUrlSetting() = url;
+}
+
+bool ShowHelp(std::unique_ptr<CHelpWindow>& window) {
+    if (!window) {
+        auto made = std::make_unique<CHelpWindow>();
+        if (!made->LoadGuide()) {
+            const QUrl url = CHelpWindow::GuideUrl();
+            ShowMessageBox(FormatQString(IDM_HELP_NOT_OPENED,
+                                         url.isLocalFile() ? url.toLocalFile() : url.toString()),
+                           QMessageBox::Warning);
+            return false;
+        }
+        window = std::move(made);
     }
-    return opened;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
 }
 
 }  // namespace orv

@@ -1,22 +1,32 @@
-// The user guide: an HTML page built into the program, opened in the
-// system's browser.
+// The user guide: an HTML page built into the program, shown in a window of
+// ORV's own, so that it opens on every machine, with or without a browser.
 #pragma once
 
-#include <QString>
+#include <QTextBrowser>
 #include <QUrl>
-#include <functional>
+#include <QWidget>
 
 namespace orv {
 
-// Opens a URL for the user; replaceable so that tests see what would open.
-using HelpOpener = std::function<bool(const QUrl& url)>;
-void SetHelpOpener(HelpOpener opener);
+class CHelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CHelpWindow(QWidget* parent = nullptr);
 
-// Writes the guide from the program's resources into the user's cache folder
-// (a browser cannot read the resources) and returns its path; empty on failure.
-QString ExtractHelpFile();
+    // Loads the guide at its start. False when it cannot be read.
+    bool LoadGuide();
+    QTextBrowser* Browser() const { return m_browser; }
 
-// Opens the guide. When it cannot be opened the user is told where it is.
-bool OpenHelp();
+    // Where the guide is read from; tests point it elsewhere.
+    static QUrl GuideUrl();
+    static void SetGuideUrl(const QUrl& url);
+
+private:
+    QTextBrowser* m_browser;
+};
+
+// Shows the guide in window, made when it is null, and brings it to the
+// front. When the guide cannot be read the user is told, and false returned.
+bool ShowHelp(std::unique_ptr<CHelpWindow>& window);
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "app/AboutDlg.h"
+#include "app/CommandLine.h"
 #include "app/Help.h"
 #include "app/OptionsDlg.h"
 #include "appcore/PortList.h"
@@ -33,20 +34,16 @@ namespace {
 
 CORVApp* g_app = nullptr;
 
-bool IsTimeoutOption(const QString& arg) {
-    return arg.size() <= 3 && arg.size() >= 2 &&
-           (arg[0] == QLatin1Char('/') || arg[0] == QLatin1Char('-')) &&
-           (arg[1] == QLatin1Char('D') || arg[1] == QLatin1Char('d'));
-}
-
 }  // namespace
 
 CORVApp::CORVApp(const QStringList& arguments, QObject* parent)
-    : QObject(parent), m_arguments(arguments) {
+    : QObject(parent), m_arguments(arguments), m_commandLine(ParseOrvCommandLine(arguments)) {
     g_app = this;
     g_Globals.SerialPort = nullptr;
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    // Wayland compositors find the desktop entry, and so the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.tarveline.orv"));
 }
 
 CORVApp::~CORVApp() {
@@ -65,17 +62,8 @@ CORVApp* CORVApp::Instance() {
     return g_app;
 }
 
-QString CORVApp::FileArgument() const {
-    for (const QString& arg : m_arguments) {
-        if (!arg.isEmpty() && !IsTimeoutOption(arg)) {
-            return arg;
-        }
-    }
-    return QString();
-}
-
 bool CORVApp::StartDemo() {
-    std::optional<CDemoMode::Option> option = CDemoMode::TakeOption(m_arguments);
+    const std::optional<CDemoMode::Option>& option = m_commandLine.demo;
     if (!option) {
         return true;
     }
@@ -96,6 +84,10 @@ bool CORVApp::StartDemo() {
 }
 
 bool CORVApp::InitInstance() {
+    if (m_commandLine.action != OrvCommandLine::Action::Run) {
+        // main() answers --help, --version and usage errors before it gets here.
+        return false;
+    }
     if (!StartDemo()) {
         return false;
     }
@@ -109,6 +101,7 @@ bool CORVApp::InitInstance() {
     }
     m_instance = std::make_unique<CSingleInstance>(m_serverName);
     if (m_instance->HandOver(m_arguments)) {
+        m_bHandedOver = true;
         return false;
     }
     // Without the socket later starts cannot find this copy, but this one
@@ -133,6 +126,7 @@ bool CORVApp::InitInstance() {
     m_doc = std::make_unique<CORVDoc>(m_recentFiles);
     m_frame = std::make_unique<CMainFrame>(*m_doc, m_recentFiles);
     m_doc->SetFrame(m_frame.get());
+    connect(m_frame.get(), &CMainFrame::Closed, this, &CORVApp::OnMainWindowClosed);
     m_reporter.SetFrame(m_frame.get());
     if (!m_frame->OnCreate()) {
         return false;
@@ -143,7 +137,7 @@ bool CORVApp::InitInstance() {
     m_view->OnInitialUpdate();
     m_frame->SetActiveView(m_view);
     m_host->SetMainWindow(m_frame.get());
-    QString file = FileArgument();
+    const QString& file = m_commandLine.file;
     if (!file.isEmpty() && !m_doc->OnOpenDocument(file)) {
         return false;
     }
@@ -285,7 +279,16 @@ void CORVApp::OnAppAbout() {
 }
 
 void CORVApp::OnHelpTopics() {
-    OpenHelp();
+    ShowHelp(m_help);
+}
+
+void CORVApp::OnMainWindowClosed() {
+    if (m_help) {
+        m_help->close();
+    }
+    if (m_demo) {
+        m_demo->EndDemonstration();
+    }
 }
 
 void CORVApp::UpdateCommandUI() {
@@ -302,7 +305,6 @@ void CORVApp::ConnectCommands() {
     connect(m_frame->Action(ID_PORT_SETTINGS), &QAction::triggered, this, &CORVApp::OnPortSettings);
     connect(m_frame->Action(ID_HELP_FINDER), &QAction::triggered, this, &CORVApp::OnHelpTopics);
     connect(m_frame->Action(ID_APP_ABOUT), &QAction::triggered, this, &CORVApp::OnAppAbout);
-    connect(m_frame->Action(ID_HELP), &QAction::triggered, this, &CORVApp::OnHelpTopics);
 }
 
 void CORVApp::OnSecondStart(const QString& workingFolder, const QStringList& arguments) {
@@ -320,11 +322,9 @@ void CORVApp::OnSecondStart(const QString& workingFolder, const QStringList& arg
     front->raise();
     front->activateWindow();
 
-    for (const QString& arg : arguments) {
-        if (!arg.isEmpty() && !IsTimeoutOption(arg)) {
-            m_doc->OnOpenDocument(QDir(workingFolder).absoluteFilePath(arg));
-            break;
-        }
+    QString file = ParseOrvCommandLine(arguments).file;
+    if (!file.isEmpty()) {
+        m_doc->OnOpenDocument(QDir(workingFolder).absoluteFilePath(file));
     }
 }
 

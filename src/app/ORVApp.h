@@ -7,8 +7,10 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "app/GuiEngineHost.h"
 #include "app/GuiReporter.h"
+#include "app/Help.h"
 #include "app/RecentFileList.h"
 #include "app/SingleInstance.h"
 
@@ -32,6 +34,9 @@ public:
     // Start-up. False when the program is to end: another copy runs and has
     // taken over, or the file named on the command line cannot be read.
     bool InitInstance();
+    // After a false InitInstance: whether a running copy took the command
+    // line over (a normal end, not a failed start).
+    bool HandedOver() const { return m_bHandedOver; }
     // Exit: writes the settings and the recent files, closes the engine.
     int ExitInstance();
 
@@ -46,6 +51,8 @@ public:
     CGuiEngineHost& Host() const { return *m_host; }
     // The simulated device of demonstration mode (orv --demo), or null.
     CDemoMode* Demo() const { return m_demo.get(); }
+    // The user guide's window, once it has been opened.
+    CHelpWindow* HelpWindow() const { return m_help.get(); }
 
     void AddToRecentFileList(const QString& path);
 
@@ -61,10 +68,9 @@ public slots:
     void UpdateCommandUI();
 
 private:
-    // The file name of the command line: the first argument that is not the
-    // time-out option.
-    QString FileArgument() const;
     void OnSecondStart(const QString& workingFolder, const QStringList& arguments);
+    // The main window has closed: the guide and the simulated device close too.
+    void OnMainWindowClosed();
     // The Options and Help commands of the frame's menus.
     void ConnectCommands();
 
@@ -73,8 +79,10 @@ private:
     bool StartDemo();
 
     QStringList m_arguments;
+    OrvCommandLine m_commandLine;
     QString m_serverName;
     bool m_bClassRegistered = false;
+    bool m_bHandedOver = false;
     bool m_bSettingsLoaded = false;
     // Before the profile: the demonstration's profile lives in its folder.
     std::unique_ptr<CDemoMode> m_demo;
@@ -86,6 +94,7 @@ private:
     std::unique_ptr<CORVDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
     CORVView* m_view = nullptr;  // owned by the frame
+    std::unique_ptr<CHelpWindow> m_help;
 };
 
 }  // namespace orv

@@ -128,6 +128,16 @@ void COptionsDlg::OnUseDefault() {
     m_bauds->setEnabled(!m_bUseDefault);
 }
 
+bool COptionsDlg::IsListed(int number) const {
+    const QString prefix = QStringLiteral("COM%1 - ").arg(number);
+    for (int row = 0; row < m_ports->count(); ++row) {
+        if (m_ports->item(row)->text().startsWith(prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void COptionsDlg::OnAddDevice() {
     QString path = m_devicePath->text().trimmed();
     struct stat st {};
@@ -145,6 +155,14 @@ void COptionsDlg::OnAddDevice() {
     }
     for (int n = kFirstComPort; number == 0 && n <= kLastComPort; ++n) {
         if (!map.MappedPath(n) && !m_addedPorts.contains(n)) {
+            number = n;
+            m_addedPorts.insert(n, path);
+        }
+    }
+    // All nine taken: a number whose device has gone and that no line shows.
+    for (int n = kFirstComPort; number == 0 && n <= kLastComPort; ++n) {
+        std::optional<std::string> mapped = map.MappedPath(n);
+        if (!m_addedPorts.contains(n) && mapped && IsDeviceGone(*mapped) && !IsListed(n)) {
             number = n;
             m_addedPorts.insert(n, path);
         }

@@ -29,6 +29,8 @@ public:
 private:
     void OnInitDialog();
     void AddPortLine(unsigned number, const QString& description);
+    // Whether a line of the port list shows COMnumber.
+    bool IsListed(int number) const;
 
     QSettings& m_profile;
     int m_nBaudSelection;

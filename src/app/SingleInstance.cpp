@@ -1,20 +1,48 @@
 #include "app/SingleInstance.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace orv {
 namespace {
 
 constexpr char kAck = '!';
 
+// A folder that only this user may enter: owned by them, not a link, and
+// closed to group and others.
+bool IsPrivateFolder(const QString& path) {
+    struct stat st {};
+    return !path.isEmpty() && QDir::isAbsolutePath(path) &&
+           ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// The user of the process at the other end of a connected local socket.
+bool PeerIs(qintptr descriptor, uid_t uid) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    return descriptor >= 0 &&
+           ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           size == sizeof peer && peer.uid == uid;
+}
+
 }  // namespace
 
 CSingleInstance::CSingleInstance(const QString& serverName, QObject* parent)
-    : QObject(parent), m_name(serverName) {
+    : QObject(parent), m_uid(::geteuid()) {
+    QString folder = RuntimeFolder();
+    if (!folder.isEmpty()) {
+        m_path = QDir(folder).filePath(serverName);
+    }
     connect(&m_server, &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
 }
 
@@ -23,18 +51,38 @@ CSingleInstance::~CSingleInstance() {
 }
 
 QString CSingleInstance::DefaultServerName() {
-    QString user = qEnvironmentVariable("USER", QStringLiteral("user"));
     QByteArray profile =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toUtf8();
     QString hash = QString::fromLatin1(
         QCryptographicHash::hash(profile, QCryptographicHash::Sha1).toHex().left(12));
-    return QStringLiteral("ORV 4.2-%1-%2").arg(user, hash);
+    return QStringLiteral("ORV 4.2-%1").arg(hash);
+}
+
+QString CSingleInstance::RuntimeFolder() {
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (IsPrivateFolder(runtime)) {
+        return runtime;
+    }
+    // Another account may have made this name first: then it is not ours
+    // and is not used.
+    QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("orv-%1").arg(::geteuid()));
+    if (::mkdir(QFile::encodeName(own).constData(), S_IRWXU) != 0 && errno != EEXIST) {
+        return QString();
+    }
+    return IsPrivateFolder(own) ? own : QString();
 }
 
 bool CSingleInstance::HandOver(const QStringList& arguments, int timeoutMs) {
+    if (m_path.isEmpty()) {
+        return false;
+    }
     QLocalSocket socket;
-    socket.connectToServer(m_name);
+    socket.connectToServer(m_path);
     if (!socket.waitForConnected(timeoutMs)) {
+        return false;
+    }
+    // Nothing goes to a listener of another user's.
+    if (!PeerIs(socket.socketDescriptor(), m_uid)) {
         return false;
     }
     QByteArray message;
@@ -52,13 +100,16 @@ bool CSingleInstance::HandOver(const QStringList& arguments, int timeoutMs) {
 }
 
 bool CSingleInstance::Listen() {
+    if (m_path.isEmpty()) {
+        return false;
+    }
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (m_server.listen(m_name)) {
+    if (m_server.listen(m_path)) {
         return true;
     }
     // A socket left behind by a copy that crashed: nobody answered HandOver.
-    QLocalServer::removeServer(m_name);
-    return m_server.listen(m_name);
+    QLocalServer::removeServer(m_path);
+    return m_server.listen(m_path);
 }
 
 void CSingleInstance::Close() {
@@ -69,6 +120,11 @@ void CSingleInstance::Close() {
 
 void CSingleInstance::OnNewConnection() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        if (!PeerIs(socket->socketDescriptor(), m_uid)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             QDataStream in(socket);

@@ -4,12 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <cerrno>
+#include <set>
 #include <utility>
 
 #include "appcore/PortMap.h"
+#include "core/ProgramTexts.h"
 #include "core/StringTable.h"
 #include "engine/SerialLine.h"
 
@@ -22,14 +26,22 @@ PortSource& Source() {
 }
 
 QList<FoundPort> SystemPorts() {
+    const QMap<QString, QString> stable = StableDeviceNames();
     QList<FoundPort> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        ports.append({info.systemLocation(), info.description()});
+        QString path = info.systemLocation();
+        ports.append({path, info.description(), info.manufacturer(), info.serialNumber(),
+                      stable.value(QFileInfo(path).canonicalFilePath())});
     }
     return ports;
 }
 
 }  // namespace
+
+bool IsDeviceGone(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode);
+}
 
 bool HasPortMap(QSettings& profile) {
     PortMap map(profile);
@@ -53,26 +65,89 @@ bool IsConsoleDevice(const QString& path) {
     return CarriesConsole(st.st_rdev);
 }
 
+QMap<QString, QString> StableDeviceNames(const QString& folder) {
+    QDir links(folder.isEmpty() ? QStringLiteral("/dev/serial/by-id") : folder);
+    QMap<QString, QString> names;
+    const QFileInfoList entries =
+        links.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& link : entries) {
+        QString device = link.canonicalFilePath();
+        if (link.isSymLink() && !device.isEmpty() && !names.contains(device)) {
+            names.insert(device, link.absoluteFilePath());
+        }
+    }
+    return names;
+}
+
+QString DescribePort(const FoundPort& port) {
+    QStringList parts;
+    if (!port.description.isEmpty()) {
+        parts.append(port.description);
+    }
+    if (!port.manufacturer.isEmpty() &&
+        !port.description.contains(port.manufacturer, Qt::CaseInsensitive)) {
+        parts.append(port.manufacturer);
+    }
+    if (!port.serialNumber.isEmpty()) {
+        parts.append(QString::fromStdString(
+            FormatString(IDS_PORT_SERIAL_NUMBER, port.serialNumber.toStdString())));
+    }
+    // The device path tells Linux users which adapter the line stands for.
+    if (parts.isEmpty()) {
+        return port.path;
+    }
+    return parts.join(QStringLiteral(", ")) + QStringLiteral(" (") + port.path + QLatin1Char(')');
+}
+
 bool EnumeratePorts(QSettings& profile, std::vector<unsigned>& numbers,
                     std::vector<QString>& descriptions) {
     numbers.clear();
     descriptions.clear();
-    const QList<FoundPort> found = Source() ? Source()() : SystemPorts();
+    QList<FoundPort> found = Source() ? Source()() : SystemPorts();
+    found.removeIf([](const FoundPort& port) { return IsConsoleDevice(port.path); });
     PortMap map(profile);
-    for (const FoundPort& port : found) {
-        if (IsConsoleDevice(port.path)) {
-            continue;
+
+    // Devices the map knows keep their numbers, whichever path it has for them.
+    std::vector<std::optional<int>> assigned(static_cast<size_t>(found.size()));
+    std::set<int> present;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const FoundPort& port = found[i];
+        std::optional<int> n;
+        if (!port.stablePath.isEmpty()) {
+            n = map.PortOf(port.stablePath.toStdString());
         }
-        std::optional<int> n = map.AssignPort(port.path.toStdString());
         if (!n) {
+            n = map.PortOf(port.path.toStdString());
+        }
+        if (n && present.insert(*n).second) {
+            assigned[static_cast<size_t>(i)] = n;
+        }
+    }
+    // New devices: a free number, else one whose device has gone.
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        std::optional<int>& n = assigned[static_cast<size_t>(i)];
+        if (n) {
             continue;
         }
-        numbers.push_back(static_cast<unsigned>(*n));
-        // The device path tells Linux users which adapter the line stands for.
-        descriptions.push_back(port.description.isEmpty()
-                                   ? port.path
-                                   : port.description + QStringLiteral(" (") + port.path +
-                                         QLatin1Char(')'));
+        const FoundPort& port = found[i];
+        std::string path = (port.stablePath.isEmpty() ? port.path : port.stablePath).toStdString();
+        n = map.AssignPort(path);
+        for (int k = kFirstComPort; !n && k <= kLastComPort; ++k) {
+            std::optional<std::string> mapped = map.MappedPath(k);
+            if (!present.count(k) && mapped && IsDeviceGone(*mapped)) {
+                map.SetDevicePath(k, path);
+                n = k;
+            }
+        }
+        if (n) {
+            present.insert(*n);
+        }
+    }
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (std::optional<int> n = assigned[static_cast<size_t>(i)]) {
+            numbers.push_back(static_cast<unsigned>(*n));
+            descriptions.push_back(DescribePort(found[i]));
+        }
     }
     return true;
 }

@@ -10,24 +10,67 @@
 #include "cli/Options.h"
 #include "cli/TransferCommand.h"
 #include "core/Catalogue.h"
+#include "core/HelpText.h"
+#include "core/ProgramTexts.h"
+#include "core/StringTable.h"
 
 namespace orv::cli {
 
 namespace {
 
-void PrintUsage(std::FILE* out) {
-    std::fputs(
-        "usage: orv-cli [OPTIONS] save FILE\n"
-        "       orv-cli [OPTIONS] restore FILE\n"
-        "       orv-cli [OPTIONS] import-icons [--keep-aspect | --stretch] [--prepare-only] "
-        "BITMAP[=NAME]...\n"
-        "       orv-cli [OPTIONS] import-sound [--prepare-only] WAVFILE\n"
-        "       orv-cli inspect FILE\n"
-        "       orv-cli convert-icon [--keep-aspect | --stretch] BITMAP OUTPUT.bmp\n"
-        "       orv-cli ports\n"
-        "       orv-cli models\n"
-        "OPTIONS: --port PORT  --model MODEL  --baud RATE  --timeout N\n",
-        out);
+std::string Text(int id) {
+    return LoadString(id);
+}
+
+void PrintHelp(std::FILE* out) {
+    std::string rates;
+    for (int i = 0; i < kBaudRateCount; ++i) {
+        rates += (i == 0 ? "" : ", ") + std::to_string(kBaudRates[i]);
+    }
+    std::unique_ptr<QSettings> profile = OpenUserProfile();
+    std::string help = Text(IDS_CLI_USAGE) + "\n" + WrapText(Text(IDS_CLI_PURPOSE)) + "\n";
+    help += FormatHelpSections({
+        {Text(IDS_CLI_COMMANDS),
+         {
+             {"save FILE", Text(IDS_CLI_HELP_SAVE)},
+             {"restore FILE", Text(IDS_CLI_HELP_RESTORE)},
+             {"import-icons BITMAP[=NAME]...", Text(IDS_CLI_HELP_IMPORT_ICONS)},
+             {"import-sound WAVFILE", Text(IDS_CLI_HELP_IMPORT_SOUND)},
+             {"inspect FILE", Text(IDS_CLI_HELP_INSPECT)},
+             {"convert-icon BITMAP OUTPUT.bmp", Text(IDS_CLI_HELP_CONVERT_ICON)},
+             {"ports", Text(IDS_CLI_HELP_PORTS)},
+             {"models", Text(IDS_CLI_HELP_MODELS)},
+         }},
+        {Text(IDS_CLI_TRANSFER_OPTIONS),
+         {
+             {"--port PORT", Text(IDS_CLI_HELP_PORT)},
+             {"--model MODEL", Text(IDS_CLI_HELP_MODEL)},
+             {"--baud RATE", FormatString(IDS_CLI_HELP_BAUD, rates)},
+             {"--timeout SECONDS", Text(IDS_CLI_HELP_TIMEOUT)},
+         }},
+        {Text(IDS_CLI_PICTURE_OPTIONS),
+         {
+             {"--keep-aspect", Text(IDS_CLI_HELP_KEEP_ASPECT)},
+             {"--stretch", Text(IDS_CLI_HELP_STRETCH)},
+         }},
+        {Text(IDS_CLI_PREPARE_OPTIONS), {{"--prepare-only", Text(IDS_CLI_HELP_PREPARE_ONLY)}}},
+        {Text(IDS_HELP_OPTIONS),
+         {
+             {"-h, --help", Text(IDS_HELP_HELP)},
+             {"--version", Text(IDS_HELP_VERSION)},
+             {"--", Text(IDS_HELP_END_OF_OPTIONS)},
+         }},
+    });
+    help += WrapText(Text(IDS_CLI_OPTIONS_ANYWHERE)) + "\n";
+    help += FormatHelpSections({{Text(IDS_HELP_EXIT_STATUS),
+                                 {
+                                     {std::to_string(kExitOk), Text(IDS_CLI_EXIT_OK)},
+                                     {std::to_string(kExitFailed), Text(IDS_CLI_EXIT_FAILED)},
+                                     {std::to_string(kExitUsage), Text(IDS_HELP_EXIT_USAGE)},
+                                     {std::to_string(kExitNoPort), Text(IDS_CLI_EXIT_NO_PORT)},
+                                 }}});
+    help += "\n" + Text(IDS_HELP_SETTINGS) + "\n  " + profile->fileName().toStdString() + "\n";
+    std::fputs(help.c_str(), out);
 }
 
 bool IsTransferCommand(const std::string& command) {
@@ -35,11 +78,14 @@ bool IsTransferCommand(const std::string& command) {
            command == "import-sound";
 }
 
+bool IsMediaCommand(const std::string& command) {
+    return command == "import-icons" || command == "import-sound" || command == "convert-icon";
+}
+
 }  // namespace
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "orv-cli: %s\n", message.c_str());
-    PrintUsage(stderr);
+    std::fprintf(stderr, "%s\n", FormatString(IDM_USAGE_ERROR, "orv-cli", message).c_str());
     return kExitUsage;
 }
 
@@ -74,21 +120,30 @@ int RunPorts() {
 }
 
 int Run(const std::vector<std::string>& args) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        PrintUsage(stdout);
-        return kExitOk;
-    }
     std::string error;
     std::optional<CommandLine> cl = ParseCommandLine(args, error);
     if (!cl) {
         return UsageError(error);
     }
+    if (cl->help) {
+        PrintHelp(stdout);
+        return kExitOk;
+    }
+    if (cl->version) {
+        std::printf("orv-cli %s\n", kProgramVersion);
+        return kExitOk;
+    }
     const std::string& command = cl->command;
     if (cl->anyOption && !IsTransferCommand(command)) {
         return UsageError("options are for save, restore, import-icons and import-sound only");
     }
+    if ((cl->keepAspect || cl->prepareOnly) && !IsMediaCommand(command)) {
+        return UsageError(
+            "--keep-aspect, --stretch and --prepare-only are for import-icons, import-sound and "
+            "convert-icon only");
+    }
     if (command == "save" || command == "restore") {
-        if (cl->operands.size() != 1 || cl->operands[0].rfind("--", 0) == 0) {
+        if (cl->operands.size() != 1) {
             return UsageError(command + " takes one FILE");
         }
         return RunTransfer(cl->options, command == "save" ? Save : Restore, cl->operands[0]);

@@ -38,32 +38,22 @@ struct MediaSyntax {
     const char* filesText;  // how the usage error names the files
 };
 
-// The command's flags among its operands ("--" ends them) and its files.
-// Nothing, once a usage error has been printed.
+// The command's flags and its files. Nothing, once a usage error has been
+// printed.
 std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, const MediaSyntax& syntax) {
-    MediaArgs args;
-    bool flagsEnded = false;
-    for (const std::string& operand : cl.operands) {
-        if (flagsEnded || operand.rfind("--", 0) != 0) {
-            args.files.push_back(operand);
-            continue;
-        }
-        bool keep = operand == "--keep-aspect";
-        if (operand == "--") {
-            flagsEnded = true;
-        } else if (syntax.sizingFlags && (keep || operand == "--stretch")) {
-            if (args.keepAspect && *args.keepAspect != keep) {
-                UsageError("--keep-aspect and --stretch exclude each other");
-                return std::nullopt;
-            }
-            args.keepAspect = keep;
-        } else if (syntax.prepareFlag && operand == "--prepare-only") {
-            args.prepareOnly = true;
-        } else {
-            UsageError("unknown option " + operand + " for " + cl.command);
-            return std::nullopt;
-        }
+    if (cl.keepAspect && !syntax.sizingFlags) {
+        UsageError("unknown option " + std::string(*cl.keepAspect ? "--keep-aspect" : "--stretch") +
+                   " for " + cl.command);
+        return std::nullopt;
     }
+    if (cl.prepareOnly && !syntax.prepareFlag) {
+        UsageError("unknown option --prepare-only for " + cl.command);
+        return std::nullopt;
+    }
+    MediaArgs args;
+    args.keepAspect = cl.keepAspect;
+    args.prepareOnly = cl.prepareOnly;
+    args.files = cl.operands;
     if (args.files.size() < syntax.minFiles || args.files.size() > syntax.maxFiles) {
         UsageError(cl.command + " takes " + syntax.filesText);
         return std::nullopt;

@@ -1,5 +1,8 @@
 #include "cli/Options.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include "appcore/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Errors.h"
@@ -13,6 +16,57 @@ std::optional<long> ParseNumber(const std::string& text) {
         return std::nullopt;
     }
     return std::stol(text);
+}
+
+QCommandLineOption ValueOption(const char* name, const char* valueName) {
+    return QCommandLineOption(QString::fromLatin1(name), QString(), QString::fromLatin1(valueName));
+}
+
+// Sets the transfer options from their texts; false with error on a bad one.
+bool TakeTransferOptions(const QCommandLineParser& parser, CommandLine& cl, std::string& error) {
+    const QString port = QStringLiteral("port");
+    const QString model = QStringLiteral("model");
+    const QString baud = QStringLiteral("baud");
+    const QString timeout = QStringLiteral("timeout");
+    for (const QString& name : {port, model, baud, timeout}) {
+        cl.anyOption = cl.anyOption || parser.isSet(name);
+    }
+    if (parser.isSet(port)) {
+        std::string value = parser.value(port).toLatin1().toStdString();
+        if (value.find('/') != std::string::npos) {
+            cl.options.devicePath = value;
+        } else if (std::optional<int> n = PortMap::ParsePortName(value)) {
+            cl.options.comPort = *n;
+        } else {
+            error = "bad port " + value + " (a device path, or COM1 to COM9)";
+            return false;
+        }
+    }
+    if (parser.isSet(model)) {
+        std::string value = parser.value(model).toLatin1().toStdString();
+        cl.options.modelIndex = ParseModel(value);
+        if (!cl.options.modelIndex) {
+            error = "unknown model " + value + " (see orv-cli models)";
+            return false;
+        }
+    }
+    if (parser.isSet(baud)) {
+        std::string value = parser.value(baud).toLatin1().toStdString();
+        cl.options.baudIndex = ParseBaud(value);
+        if (!cl.options.baudIndex) {
+            error = "bad baud rate " + value;
+            return false;
+        }
+    }
+    if (parser.isSet(timeout)) {
+        std::string value = parser.value(timeout).toLatin1().toStdString();
+        if (value.size() != 1 || value[0] < '1' || value[0] > '9') {
+            error = "bad time-out " + value + " (a digit 1 to 9)";
+            return false;
+        }
+        cl.options.timeoutMs = (value[0] - '0') * 1000;
+    }
+    return true;
 }
 
 }  // namespace
@@ -32,69 +86,65 @@ std::optional<int> ParseBaud(const std::string& text) {
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string& error) {
-    CommandLine cl;
-    size_t i = 0;
-    for (; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (arg.rfind("--", 0) != 0 || arg == "--help") {
-            break;
-        }
-        std::string name = arg;
-        std::string value;
-        size_t eq = arg.find('=');
-        if (eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        } else if (name == "--port" || name == "--model" || name == "--baud" ||
-                   name == "--timeout") {
-            if (i + 1 >= args.size()) {
-                error = name + " needs a value";
-                return std::nullopt;
-            }
-            value = args[++i];
-        } else {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        }
-        cl.anyOption = true;
-        if (name == "--port") {
-            if (value.find('/') != std::string::npos) {
-                cl.options.devicePath = value;
-            } else if (std::optional<int> port = PortMap::ParsePortName(value)) {
-                cl.options.comPort = *port;
-            } else {
-                error = "bad port " + value + " (a device path, or COM1 to COM9)";
-                return std::nullopt;
-            }
-        } else if (name == "--model") {
-            cl.options.modelIndex = ParseModel(value);
-            if (!cl.options.modelIndex) {
-                error = "unknown model " + value + " (see orv-cli models)";
-                return std::nullopt;
-            }
-        } else if (name == "--baud") {
-            cl.options.baudIndex = ParseBaud(value);
-            if (!cl.options.baudIndex) {
-                error = "bad baud rate " + value;
-                return std::nullopt;
-            }
-        } else if (name == "--timeout") {
-            if (value.size() != 1 || value[0] < '1' || value[0] > '9') {
-                error = "bad time-out " + value + " (a digit 1 to 9)";
-                return std::nullopt;
-            }
-            cl.options.timeoutMs = (value[0] - '0') * 1000;
-        } else {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        }
+    QCommandLineParser parser;
+    parser.addOptions({
+        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        QCommandLineOption(QStringLiteral("version")),
+        ValueOption("port", "PORT"),
+        ValueOption("model", "MODEL"),
+        ValueOption("baud", "RATE"),
+        ValueOption("timeout", "SECONDS"),
+        QCommandLineOption(QStringLiteral("keep-aspect")),
+        QCommandLineOption(QStringLiteral("stretch")),
+        QCommandLineOption(QStringLiteral("prepare-only")),
+    });
+    // Each byte becomes one character and back, so that file names which are
+    // not valid in the locale's encoding arrive unchanged.
+    QStringList list{QStringLiteral("orv-cli")};
+    for (const std::string& arg : args) {
+        list.append(QString::fromLatin1(arg.data(), static_cast<qsizetype>(arg.size())));
     }
-    if (i >= args.size()) {
+    if (!parser.parse(list)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty()) {
+            const QString& name = unknown.constFirst();
+            error = "unknown option " + std::string(name.size() == 1 ? "-" : "--") +
+                    name.toLatin1().toStdString();
+        } else {
+            error = parser.errorText().toLatin1().toStdString();
+        }
+        return std::nullopt;
+    }
+
+    CommandLine cl;
+    cl.help = parser.isSet(QStringLiteral("help"));
+    cl.version = parser.isSet(QStringLiteral("version"));
+    if (!TakeTransferOptions(parser, cl, error)) {
+        return std::nullopt;
+    }
+    bool keep = parser.isSet(QStringLiteral("keep-aspect"));
+    bool stretch = parser.isSet(QStringLiteral("stretch"));
+    if (keep && stretch) {
+        error = "--keep-aspect and --stretch exclude each other";
+        return std::nullopt;
+    }
+    if (keep || stretch) {
+        cl.keepAspect = keep;
+    }
+    cl.prepareOnly = parser.isSet(QStringLiteral("prepare-only"));
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        if (cl.help || cl.version) {
+            return cl;
+        }
         error = "no command";
         return std::nullopt;
     }
-    cl.command = args[i];
-    cl.operands.assign(args.begin() + static_cast<long>(i) + 1, args.end());
+    cl.command = positional.constFirst().toLatin1().toStdString();
+    for (qsizetype i = 1; i < positional.size(); ++i) {
+        cl.operands.push_back(positional[i].toLatin1().toStdString());
+    }
     return cl;
 }
 

@@ -17,13 +17,20 @@ struct TransferOptions {
 
 struct CommandLine {
     TransferOptions options;
-    bool anyOption = false;
+    bool anyOption = false;  // one of the transfer options was given
+    bool help = false;
+    bool version = false;
     std::string command;
-    std::vector<std::string> operands;  // what follows the command, flags included
+    std::vector<std::string> operands;  // the arguments after the command
+    // The picture and import flags; which commands take them is the
+    // command's affair.
+    std::optional<bool> keepAspect;  // --keep-aspect (true) or --stretch (false)
+    bool prepareOnly = false;
 };
 
-// Parses the leading options and finds the command. On a usage error returns
-// nothing and sets error.
+// Parses the whole command line: options may stand before or after the
+// command, "--" ends them. On a usage error returns nothing and sets error.
+// With --help or --version the command may be missing.
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::string& error);
 

@@ -86,7 +86,6 @@ enum StringId : int {
     IDS_INDICATOR_CAPS = 40116,
     IDS_INDICATOR_NUM = 40117,
     IDS_INDICATOR_SCRL = 40118,
-    IDS_MENU_HELP_TASK = 40119,
     IDS_ABOUT_CAPTION = 40120,
     IDS_ABOUT_VERSION = 40121,
     IDS_ABOUT_PURPOSE = 40122,
@@ -134,24 +133,28 @@ enum StringId : int {
     IDM_FILE_SHARING_VIOLATION = 61865,
     IDM_FILE_DISK_FULL = 61867,
     IDM_FILE_END_OF_FILE = 61868,
-    // Files (40500-40599): what a name stands for when it is not a file, and
+    // Files (40600-40699): what a name stands for when it is not a file, and
     // what is wrong in a memory file.
-    IDM_FILE_IS_FOLDER = 40500,
-    IDM_FILE_IS_PIPE = 40501,
-    IDM_FILE_IS_SOCKET = 40502,
-    IDM_FILE_IS_DEVICE = 40503,
-    IDM_FILE_READ_ONLY_DISK = 40504,
-    IDM_RESTORE_EMPTY_QUESTION = 40505,
-    IDM_RESTORE_EMPTY_REFUSED = 40506,
+    IDM_FILE_IS_FOLDER = 40600,
+    IDM_FILE_IS_PIPE = 40601,
+    IDM_FILE_IS_SOCKET = 40602,
+    IDM_FILE_IS_DEVICE = 40603,
+    IDM_FILE_READ_ONLY_DISK = 40604,
+    IDM_RESTORE_EMPTY_QUESTION = 40605,
+    IDM_RESTORE_EMPTY_REFUSED = 40606,
     // The engine's own texts.
     IDM_PORT_NOT_FOUND = 40001,
     IDM_PORT_IN_USE = 40002,
-    IDM_PORT_NO_PERMISSION = 40003,
     IDM_PORT_NOT_SERIAL = 40004,
     IDM_PORT_IS_CONSOLE = 40005,
     IDM_PORT_BAD_RATE = 40006,
     IDM_PORT_SETUP_FAILED = 40007,
     IDM_INCOMPLETE_NOT_RENAMED = 40008,
+    // What a user without access to the serial device can do.
+    IDM_PORT_NO_PERMISSION_FOR = 40650,
+    IDM_PORT_JOIN_GROUP = 40651,
+    IDM_PORT_GROUP_NOT_YET = 40652,
+    IDM_PORT_NO_GROUP_HELPS = 40653,
 };
 
 // The text with this number, or an empty text when there is none.

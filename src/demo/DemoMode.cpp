@@ -147,6 +147,12 @@ CSimulatedDevicePanel* CDemoMode::Panel() const {
     return m_panel.data();
 }
 
+void CDemoMode::EndDemonstration() {
+    if (m_panel) {
+        m_panel->EndDemonstration();
+    }
+}
+
 int CDemoMode::BytesPerSecond() const {
     if (!m_paced) {
         return 0;

@@ -49,6 +49,8 @@ public:
     // The panel that plays the device's menu, beside the main window.
     void ShowPanel(QWidget* mainWindow);
     CSimulatedDevicePanel* Panel() const;
+    // The program is ending: the panel closes with it.
+    void EndDemonstration();
 
     devsim::SimulatedDevice& Device() { return *m_device; }
 

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "core/Catalogue.h"
+#include "core/ProgramTexts.h"
 #include "core/StringTable.h"
 #include "demo/DemoMode.h"
 #include "demo/DemoTexts.h"
@@ -63,10 +64,12 @@ QListView* RecordList(QStringListModel* model, QWidget* parent) {
 
 CSimulatedDevicePanel::CSimulatedDevicePanel(CDemoMode& demo, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowMinimizeButtonHint),
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_demo(demo),
       m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("SimulatedDevicePanel"));
+    // The program ends with its main window, whatever this one does.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     m_picture = new QLabel(this);
     m_picture->setPixmap(DevicePicture(DluY(this, 28)));
@@ -384,9 +387,21 @@ void CSimulatedDevicePanel::OnWriteMemory() {
     WriteMemory(dlg.selectedFiles().constFirst());
 }
 
+void CSimulatedDevicePanel::EndDemonstration() {
+    m_ending = true;
+    close();
+}
+
 void CSimulatedDevicePanel::closeEvent(QCloseEvent* event) {
-    // The device stays beside the program for the whole run.
-    event->ignore();
+    // The device stays beside the program for the whole run: closing it ends
+    // the demonstration, once the user has agreed. The main window closes
+    // first (it may still ask about unsaved edits), and then this one.
+    if (!m_ending && m_mainWindow &&
+        ShowMessageBox(LoadQString(IDM_DEMO_END_QUESTION), QMessageBox::Question,
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes) {
+        m_mainWindow->close();
+    }
+    event->setAccepted(m_ending);
 }
 
 }  // namespace orv

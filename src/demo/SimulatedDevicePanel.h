@@ -43,6 +43,9 @@ public:
     // user and returns false.
     bool WriteMemory(const QString& path);
 
+    // The demonstration ends: the window closes without asking.
+    void EndDemonstration();
+
     // Around the device being replaced by one of another model.
     void Detach();
     void Attach();
@@ -69,6 +72,7 @@ private:
 
     CDemoMode& m_demo;
     QPointer<QWidget> m_mainWindow;
+    bool m_ending = false;
     QLabel* m_picture;
     QLabel* m_heading;
     QLabel* m_intro;

@@ -1,16 +1,13 @@
 #include "engine/Serial.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-
 #include <cstring>
 #include <system_error>
-#include <vector>
 
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "engine/PortPermission.h"
 #include "engine/SerialImpl.h"
 
 namespace orv {
@@ -23,20 +20,6 @@ void SetTurnaroundProbe(TurnaroundProbe probe) {
 
 namespace {
 
-// The group that owns the device: membership of it gives access.
-std::string OwningGroup(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        std::vector<char> buffer(4096);
-        struct group entry {};
-        struct group* found = nullptr;
-        if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
-            return found->gr_name;
-        }
-    }
-    return "dialout";  // the group of serial ports on Debian
-}
-
 // What the user reads beneath message 151.
 std::string OpenFailureDetail(const SerialLine::OpenResult& r, const std::string& path,
                               unsigned baudRate) {
@@ -46,7 +29,7 @@ std::string OpenFailureDetail(const SerialLine::OpenResult& r, const std::string
         case SerialLine::OpenError::InUse:
             return FormatString(IDM_PORT_IN_USE, path);
         case SerialLine::OpenError::NoPermission:
-            return FormatString(IDM_PORT_NO_PERMISSION, path, OwningGroup(path));
+            return PermissionAdvice(path);
         case SerialLine::OpenError::NotATerminal:
             return FormatString(IDM_PORT_NOT_SERIAL, path);
         case SerialLine::OpenError::Console:

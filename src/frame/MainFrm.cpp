@@ -145,10 +145,10 @@ void CMainFrame::BuildMenu() {
     help->addSeparator();
     help->addAction(about);
 
-    // F1 and Shift+F1 are accelerators without menu items.
-    QAction* f1 = AddCommand(ID_HELP, LoadQString(IDS_MENU_HELP_TASK));
+    // F1 is the Help Topics item's key, so the menu shows it; Shift+F1 is an
+    // accelerator without a menu item.
+    m_actions.insert(ID_HELP, topics);
     QAction* whatsThis = AddCommand(ID_CONTEXT_HELP, LoadQString(IDS_MENU_WHATS_THIS));
-    addAction(f1);
     addAction(whatsThis);
     connect(whatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
 
@@ -366,6 +366,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        emit Closed();
+    }
 }
 
 bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {

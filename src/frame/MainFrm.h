@@ -66,6 +66,10 @@ public:
     // Enables and checks the commands by the current model and view.
     void UpdateCommandUI() override;
 
+signals:
+    // The window has closed: the program ends, and its other windows with it.
+    void Closed();
+
 protected:
     void customEvent(QEvent* event) override;
     // Unsaved overlay edits are offered for saving before the window closes.

@@ -195,31 +195,35 @@ QPixmap DevicePicture(int size) {
     return pm;
 }
 
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    DrawDevice(p, QRectF(6, 18, 34, 42));
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(30, 4, 30, 20), 6, 6);
+    QPainterPath tail;
+    tail.moveTo(36, 22);
+    tail.lineTo(32, 30);
+    tail.lineTo(44, 23);
+    tail.closeSubpath();
+    p.setPen(QPen(kOutline, 1.5));
+    p.setBrush(Qt::white);
+    p.drawPath(bubble.united(tail));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kDeviceBody);
+    for (int i = 0; i < 3; ++i) {
+        p.drawEllipse(QPointF(38 + i * 7, 14), 2.2, 2.2);
+    }
+    return image;
+}
+
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 64.0, size / 64.0);
-        DrawDevice(p, QRectF(6, 18, 34, 42));
-        QPainterPath bubble;
-        bubble.addRoundedRect(QRectF(30, 4, 30, 20), 6, 6);
-        QPainterPath tail;
-        tail.moveTo(36, 22);
-        tail.lineTo(32, 30);
-        tail.lineTo(44, 23);
-        tail.closeSubpath();
-        p.setPen(QPen(kOutline, 1.5));
-        p.setBrush(Qt::white);
-        p.drawPath(bubble.united(tail));
-        p.setPen(Qt::NoPen);
-        p.setBrush(kDeviceBody);
-        for (int i = 0; i < 3; ++i) {
-            p.drawEllipse(QPointF(38 + i * 7, 14), 2.2, 2.2);
-        }
-        icon.addPixmap(pm);
+    for (int size : kAppIconSizes) {
+        icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
     }
     return icon;
 }

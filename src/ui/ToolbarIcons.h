@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 
@@ -14,7 +15,11 @@ constexpr QSize kToolbarIconSize(64, 40);
 QIcon ToolbarIcon(int commandId);
 // A communication device alone, size pixels high: the simulated device's picture.
 QPixmap DevicePicture(int size);
+// The sizes of the program's icon, the icon theme's usual ones.
+constexpr int kAppIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 // The program's icon: a communication device with a speech bubble.
 QIcon AppIcon();
+// The icon as a picture of size x size pixels (the installed icon files).
+QImage AppIconImage(int size);
 
 }  // namespace orv

@@ -8,11 +8,15 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QWhatsThis>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "app/AboutDlg.h"
+#include "app/CommandLine.h"
 #include "app/Help.h"
 #include "app/ORVApp.h"
 #include "app/RecentFileList.h"
@@ -95,6 +99,81 @@ TEST(StartUp, TimeoutOptionIsReadAndNotTakenForAFile) {
     EXPECT_TRUE(harness.App().RecentFiles().IsEmpty());
     harness.Exit();
     g_nSerialTimeout = kDefaultSerialTimeout;
+}
+
+TEST(CommandLine, TimeOutDemoAndFileAreReadAsBeforeAndDoubleDashEndsTheOptions) {
+    OrvCommandLine cl = ParseOrvCommandLine({"/D5", "--demo=quenlow", "MEM.ORV"});
+    EXPECT_EQ(cl.action, OrvCommandLine::Action::Run);
+    EXPECT_EQ(cl.file, "MEM.ORV");
+    ASSERT_TRUE(cl.demo);
+    EXPECT_EQ(cl.demo->modelIndex, 7);
+    // The time-out option is never a file, wherever it stands; after "--"
+    // everything is the file, even what looks like an option.
+    cl = ParseOrvCommandLine({"MEM.ORV", "-d9"});
+    EXPECT_EQ(cl.file, "MEM.ORV");
+    cl = ParseOrvCommandLine({"/d3", "--", "--demo"});
+    EXPECT_EQ(cl.action, OrvCommandLine::Action::Run);
+    EXPECT_EQ(cl.file, "--demo");
+    EXPECT_FALSE(cl.demo);
+    EXPECT_EQ(ParseOrvCommandLine({"--", "-h"}).file, "-h");
+
+    EXPECT_EQ(ParseOrvCommandLine({"MEM.ORV", "--help"}).action, OrvCommandLine::Action::Help);
+    EXPECT_EQ(ParseOrvCommandLine({"-h"}).action, OrvCommandLine::Action::Help);
+    EXPECT_EQ(ParseOrvCommandLine({"--version"}).action, OrvCommandLine::Action::Version);
+    for (const QStringList& bad : {QStringList{"--bogus"}, QStringList{"-x", "MEM.ORV"},
+                                   QStringList{"A.ORV", "B.ORV"}, QStringList{"--help=now"}}) {
+        cl = ParseOrvCommandLine(bad);
+        EXPECT_EQ(cl.action, OrvCommandLine::Action::UsageError) << bad.join(' ').toStdString();
+        EXPECT_FALSE(cl.error.isEmpty());
+    }
+    EXPECT_TRUE(ParseOrvCommandLine({"A.ORV", "B.ORV"}).error.contains("B.ORV"));
+}
+
+// orv as a shell runs it, with its exit code and what it prints.
+struct OrvRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+OrvRun RunOrv(const QStringList& arguments, bool display) {
+    QProcess orv;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!display) {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+            env.remove(QString::fromLatin1(name));
+        }
+    }
+    orv.setProcessEnvironment(env);
+    orv.start(QStringLiteral(ORV_BINARY), arguments);
+    OrvRun r;
+    if (orv.waitForFinished(20000) && orv.exitStatus() == QProcess::NormalExit) {
+        r.exitCode = orv.exitCode();
+    }
+    r.out = QString::fromLocal8Bit(orv.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(orv.readAllStandardError());
+    return r;
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoDisplayAndBadInputExitsTwo) {
+    OrvRun help = RunOrv({"--help"}, false);
+    EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
+    for (const char* option :
+         {"Usage: orv [OPTION]... [FILE]", "/D<DIGIT>", "(default: 3)", "--demo[=MODEL]",
+          "-h, --help", "--version", "Exit status:", "ORV by Tarveline.conf"}) {
+        EXPECT_TRUE(help.out.contains(QString::fromLatin1(option))) << option;
+    }
+    for (const QString& line : help.out.split('\n')) {
+        EXPECT_LE(line.size(), 79) << line.toStdString();
+    }
+    OrvRun version = RunOrv({"--version"}, false);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "orv 7.01\n");
+
+    OrvRun bad = RunOrv({"--bogus"}, true);
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.err.contains("orv: ")) << bad.err.toStdString();
+    EXPECT_TRUE(bad.err.contains("orv --help")) << bad.err.toStdString();
+    EXPECT_EQ(RunOrv({"A.ORV", "B.ORV"}, true).exitCode, 2);
 }
 
 TEST(MainFrame, MenusCarryTheCommandsWithMnemonicsAndAccelerators) {
@@ -227,35 +306,55 @@ TEST(DeviceSelection, ItemsAreDisabledButStayCheckedWhileTheOverlayEditorIsShown
     g_Globals.CurrentViewId = kMainViewId;
 }
 
-TEST(Help, TopicsAndF1OpenTheGuideAndShiftF1EntersWhatsThisMode) {
+TEST(Help, F1ShowsTheGuideInAWindowOfItsOwnWithWorkingLinksAndPictures) {
     AppHarness harness;
-    QList<QUrl> opened;
-    SetHelpOpener([&](const QUrl& url) {
-        opened.append(url);
-        return true;
-    });
-    harness.Frame().Action(ID_HELP_FINDER)->trigger();
-    harness.Frame().Action(ID_HELP)->trigger();
-    SetHelpOpener([](const QUrl&) { return true; });
-    ASSERT_EQ(opened.size(), 2);
-    QFile guide(opened[0].toLocalFile());
-    ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(guide.readAll().contains("Save memory"));
+    CMainFrame& frame = harness.Frame();
+    // The Help menu lists the key that opens the guide.
+    QAction* topics = TopMenu(frame, 2)->actions().value(0);
+    ASSERT_NE(topics, nullptr);
+    EXPECT_EQ(topics->shortcut(), QKeySequence("F1"));
 
-    harness.Frame().Action(ID_CONTEXT_HELP)->trigger();
+    QTest::keyClick(&frame, Qt::Key_F1);
+    CHelpWindow* help = harness.App().HelpWindow();
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help, 5000));
+    EXPECT_EQ(help->windowTitle(), "ORV user guide");
+    QTextBrowser* guide = help->Browser();
+    EXPECT_TRUE(guide->toPlainText().contains("Save memory (a backup)"));
+    // The contents' first link leads to its section, and Back returns.
+    guide->setFocus();
+    QTest::keyClick(guide, Qt::Key_Tab);
+    QTest::keyClick(guide, Qt::Key_Return);
+    EXPECT_EQ(guide->source().fragment(), "device");
+    EXPECT_TRUE(guide->isBackwardAvailable());
+    // Pictures come from the program itself.
+    QVariant picture = guide->loadResource(QTextDocument::ImageResource, QUrl("main-window.png"));
+    EXPECT_FALSE(picture.toByteArray().isEmpty());
+
+    // F1 again brings the same window forward; Shift+F1 is What's This.
+    topics->trigger();
+    EXPECT_EQ(harness.App().HelpWindow(), help);
+    frame.Action(ID_CONTEXT_HELP)->trigger();
     EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
     QWhatsThis::leaveWhatsThisMode();
+
+    // The guide does not outlive the main window.
+    frame.close();
+    EXPECT_FALSE(help->isVisible());
 }
 
 TEST(Help, AGuideThatCannotBeOpenedIsReported) {
     AppHarness harness;
-    SetHelpOpener([](const QUrl&) { return false; });
+    const QUrl guide = CHelpWindow::GuideUrl();
+    CHelpWindow::SetGuideUrl(QUrl::fromLocalFile("/nonexistent/orv-guide.html"));
     ModalDriver user;
     QString text;
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &text));
     harness.Frame().Action(ID_HELP_FINDER)->trigger();
-    SetHelpOpener([](const QUrl&) { return true; });
+    CHelpWindow::SetGuideUrl(guide);
     EXPECT_TRUE(text.startsWith("The ORV user guide could not be opened.")) << text.toStdString();
+    EXPECT_TRUE(text.contains("/nonexistent/orv-guide.html")) << text.toStdString();
+    EXPECT_EQ(harness.App().HelpWindow(), nullptr);
 }
 
 TEST(About, MemoryFiguresComeFromTheKernelsReport) {
@@ -331,6 +430,79 @@ TEST(SingleCopy, ASecondStartActivatesTheFirstHandsOverItsFileAndEnds) {
     EXPECT_EQ(harness.App().RecentFiles().Entry(0).toStdString(), file);
 }
 
+TEST(SingleCopy, TheSocketLivesInAPrivateFolderOfTheUsersOwn) {
+    // The test's runtime folder is private: the socket goes there.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    EXPECT_EQ(CSingleInstance::RuntimeFolder(), runtime);
+    CSingleInstance instance(CSingleInstance::DefaultServerName());
+    EXPECT_EQ(QFileInfo(instance.EndpointPath()).absolutePath(), runtime);
+
+    // A runtime folder others may enter is not used; ORV makes a private
+    // folder of its own in the temporary folder instead.
+    TempDir dir;
+    std::filesystem::create_directory(dir / "open");
+    std::filesystem::permissions(dir / "open", std::filesystem::perms::all);
+    std::filesystem::create_directory(dir / "tmp");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir / "open").string()));
+    qputenv("TMPDIR", QByteArray::fromStdString((dir / "tmp").string()));
+    QString own = CSingleInstance::RuntimeFolder();
+    const std::filesystem::path expected = dir / "tmp" / ("orv-" + std::to_string(::geteuid()));
+    EXPECT_EQ(own.toStdString(), expected.string());
+    EXPECT_EQ(std::filesystem::status(expected).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    // Unset, the same; and a folder of that name that others may enter is
+    // refused, so that no socket is made at all.
+    qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(CSingleInstance::RuntimeFolder(), own);
+    std::filesystem::permissions(expected, std::filesystem::perms::all);
+    EXPECT_EQ(CSingleInstance::RuntimeFolder(), QString());
+    CSingleInstance homeless(QStringLiteral("orv-test-homeless"));
+    EXPECT_FALSE(homeless.Listen());
+    EXPECT_FALSE(homeless.HandOver({"MEM.ORV"}));
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    if (tmp.isNull()) {
+        qunsetenv("TMPDIR");
+    } else {
+        qputenv("TMPDIR", tmp);
+    }
+}
+
+TEST(SingleCopy, OnlyTheSameUsersStartsAreTakenAndOnlyTheSameUserIsHandedTo) {
+    const QString name = QStringLiteral("orv-test-peer-%1").arg(QCoreApplication::applicationPid());
+    CSingleInstance running(name);
+    ASSERT_TRUE(running.Listen());
+    QStringList received;
+    QObject::connect(&running, &CSingleInstance::SecondStart,
+                     [&](const QString&, const QStringList& arguments) { received = arguments; });
+    // A later start runs beside this thread's event loop, as another process would.
+    auto handOver = [&](uid_t expected) {
+        CSingleInstance later(name);
+        later.SetExpectedUser(expected);
+        std::atomic<bool> done{false};
+        bool handed = false;
+        std::thread start([&] {
+            handed = later.HandOver({"MEM.ORV"}, 2000);
+            done = true;
+        });
+        PumpUntil([&] { return done.load(); }, 5000);
+        start.join();
+        Pump(50);  // what arrived is taken
+        return handed;
+    };
+    // The same user: handed over and taken.
+    EXPECT_TRUE(handOver(::geteuid()));
+    EXPECT_EQ(received, QStringList{"MEM.ORV"});
+    // A start that finds a listener of another user hands it nothing.
+    received.clear();
+    EXPECT_FALSE(handOver(::geteuid() + 1));
+    EXPECT_TRUE(received.isEmpty());
+    // A running copy takes nothing from a start of another user.
+    running.SetExpectedUser(::geteuid() + 1);
+    handOver(::geteuid());
+    EXPECT_TRUE(received.isEmpty());
+}
+
 }  // namespace
 }  // namespace orv::test
 
@@ -338,8 +510,9 @@ namespace orv::test {
 namespace {
 
 TEST(DesktopIntegration, TheDesktopEntryOpensTheTypeOfOrvFiles) {
-    QSettings entry(QString::fromStdString((SourceDir() / "resources/orv.desktop").string()),
-                    QSettings::IniFormat);
+    QSettings entry(
+        QString::fromStdString((SourceDir() / "resources/com.tarveline.orv.desktop").string()),
+        QSettings::IniFormat);
     entry.beginGroup("Desktop Entry");
     EXPECT_EQ(entry.value("Exec").toString(), "orv %f");
     QString type = entry.value("MimeType").toString().section(';', 0, 0);
@@ -349,6 +522,12 @@ TEST(DesktopIntegration, TheDesktopEntryOpensTheTypeOfOrvFiles) {
     EXPECT_NE(mime.find("<glob pattern=\"*.ORV\"/>"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(SourceDir() / "resources" /
                                         (entry.value("Icon").toString().toStdString() + ".svg")));
+    // The running window names the same entry, and the metainfo launches it.
+    AppHarness harness;
+    EXPECT_EQ(QGuiApplication::desktopFileName() + ".desktop", "com.tarveline.orv.desktop");
+    std::string metainfo = ReadFileBytes(SourceDir() / "resources/com.tarveline.orv.metainfo.xml");
+    EXPECT_NE(metainfo.find("<launchable type=\"desktop-id\">com.tarveline.orv.desktop<"),
+              std::string::npos);
 }
 
 }  // namespace

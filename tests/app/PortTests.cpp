@@ -252,8 +252,10 @@ TEST_F(PortTest, APortRefusedForLackOfPermissionSaysHowToGetAccess) {
     ASSERT_TRUE(harness.Start());
     EXPECT_TRUE(message.startsWith("Unable to open the COM1 serial port."))
         << message.toStdString();
-    EXPECT_TRUE(message.contains("must belong to the group that owns the device"));
-    EXPECT_TRUE(message.contains("sudo usermod -aG "));
+    // A device nobody may use: joining its group would not help, so none is named.
+    EXPECT_TRUE(message.contains("Your account ")) << message.toStdString();
+    EXPECT_TRUE(message.contains("No group can be recommended")) << message.toStdString();
+    EXPECT_FALSE(message.contains("usermod")) << message.toStdString();
     EXPECT_FALSE(g_Globals.SerialPort->IsPortOpen());
 }
 
@@ -289,6 +291,28 @@ TEST_F(PortTest, ATypedDevicePathGetsANumberOfItsOwn) {
     EXPECT_EQ(harness.App().Profile().value("Ports/COM2").toString(), Pts(other));
     EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
     EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM2");
+}
+
+TEST_F(PortTest, ATypedDeviceTakesTheNumberOfAGoneDeviceWhenAllNineAreTaken) {
+    AppHarness harness;
+    devsim::SimulatedDevice other;
+    QSettings& profile = harness.App().Profile();
+    for (int n = 2; n <= 9; ++n) {
+        profile.setValue(QStringLiteral("Ports/COM%1").arg(n), "/nonexistent/gone");
+    }
+    ModalDriver user;
+    QStringList lines;
+    user.Then(InPortSettings([&](COptionsDlg& dlg) {
+        dlg.DevicePathEdit()->setText(Pts(other));
+        dlg.findChild<QPushButton*>("AddDevice")->click();
+        lines = Lines(dlg.PortList());
+        return true;
+    }));
+    harness.Frame().Action(ID_PORT_SETTINGS)->trigger();
+    EXPECT_TRUE(user.Done());
+    EXPECT_TRUE(lines.contains("COM2 - " + Pts(other))) << lines.join("|").toStdString();
+    EXPECT_EQ(profile.value("Ports/COM2").toString(), Pts(other));
+    EXPECT_EQ(profile.value("Ports/COM3").toString(), "/nonexistent/gone");
 }
 
 }  // namespace

@@ -98,6 +98,48 @@ TEST_F(CliTest, UsageErrorsMissingFilesAndMissingPortsHaveTheirOwnExitCodes) {
               std::string::npos);
 }
 
+TEST_F(CliTest, HelpNamesWhatEachOptionTakesAndOptionsMayFollowTheCommand) {
+    Result help = Cli({"inspect", "X", "--help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    for (const char* text :
+         {"Usage: orv-cli [OPTION]... COMMAND [ARGUMENT]...", "--port PORT", "COM1 to COM9",
+          "--model MODEL", "--baud RATE", "57600, 115200", "--timeout SECONDS", "(default: 3)",
+          "--keep-aspect", "--stretch", "--prepare-only", "-h, --help", "--version",
+          "import-icons BITMAP[=NAME]...", "Exit status:", "3  The port could not be opened.",
+          "ORV by Tarveline.conf"}) {
+        EXPECT_NE(help.out.find(text), std::string::npos) << text;
+    }
+    size_t start = 0;
+    for (size_t end; (end = help.out.find('\n', start)) != std::string::npos; start = end + 1) {
+        EXPECT_LE(end - start, 79u) << help.out.substr(start, end - start);
+    }
+    Result version = Cli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "orv-cli 7.01\n");
+
+    // Options after the command count as they would before it.
+    EXPECT_EQ(Cli({"save", "X", "--model", "Nosuch"}).exitCode, 2);
+    Result late = Cli({"save", "X.ORV", "--port=/nonexistent/tty"});
+    EXPECT_EQ(late.exitCode, 3) << late.err;
+    EXPECT_NE(late.err.find("/nonexistent/tty"), std::string::npos) << late.err;
+    // After "--" nothing is an option: the file named "--port" is inspected.
+    WriteFileBytes(dir / "--port", "V300\r\n");
+    Result dashed = Cli({"inspect", "--", "--port"});
+    EXPECT_EQ(dashed.exitCode, 0) << dashed.out << dashed.err;
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"save", "X", "--port"},
+                                               {"-x", "models"},
+                                               {"--help=yes"},
+                                               {},
+                                               {"models", "--stretch"},
+                                               {"save", "A.ORV", "B.ORV"}}) {
+        Result r = Cli(bad);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find("Try \"orv-cli --help\""), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(CliTest, InspectTellsWhatIsWrongWithLineNumbers) {
     WriteFileBytes(dir / "good.ORV", "V300\r\nA0101FD\r\nB0102FC\r\nT");
     Result good = Cli({"inspect", "good.ORV"});

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <cstdlib>
+#include <filesystem>
 
 #include "appcore/PortList.h"
 #include "appcore/PortMap.h"
@@ -39,6 +40,73 @@ TEST(PortMap, OnlyComOneToNineAreNames) {
     EXPECT_EQ(PortMap::ParsePortName("COM0"), std::nullopt);
     EXPECT_EQ(PortMap::ParsePortName("COM10"), std::nullopt);
     EXPECT_EQ(PortMap::ParsePortName("CON3"), std::nullopt);
+}
+
+TEST(PortList, AdaptersKeepTheirNumbersByStableNameAndGoneNumbersAreReused) {
+    TempDir dir;
+    QSettings profile(QString::fromStdString((dir / "profile.ini").string()), QSettings::IniFormat);
+    auto list = [&](const QList<FoundPort>& found) {
+        SetPortSource([found] { return found; });
+        std::vector<unsigned> numbers;
+        std::vector<QString> descriptions;
+        EnumeratePorts(profile, numbers, descriptions);
+        QStringList lines;
+        for (size_t i = 0; i < numbers.size(); ++i) {
+            lines.append(PortLine{numbers[i], descriptions[i]}.Text());
+        }
+        return lines;
+    };
+    const QString idA = "/dev/serial/by-id/usb-Maker_Adapter_A1-if00-port0";
+    const QString idB = "/dev/serial/by-id/usb-Maker_Adapter_B2-if00-port0";
+    EXPECT_EQ(list({{"/nonexistent/ttyUSB0", "USB Serial", "Maker", "A1", idA}}),
+              QStringList{"COM1 - USB Serial, Maker, serial number A1 (/nonexistent/ttyUSB0)"});
+    EXPECT_EQ(profile.value("Ports/COM1").toString(), idA);
+    // The adapters swap sockets: each keeps its number.
+    EXPECT_EQ(list({{"/nonexistent/ttyUSB0", "Maker Cable", "Maker", "B2", idB},
+                    {"/nonexistent/ttyUSB1", "USB Serial", "Maker", "A1", idA}}),
+              (QStringList{"COM2 - Maker Cable, serial number B2 (/nonexistent/ttyUSB0)",
+                           "COM1 - USB Serial, Maker, serial number A1 (/nonexistent/ttyUSB1)"}));
+    EXPECT_EQ(profile.value("Ports/COM2").toString(), idB);
+
+    // A path typed for a device stays as typed and keeps its number.
+    profile.setValue("Ports/COM3", "/nonexistent/ttyACM0");
+    EXPECT_EQ(list({{"/nonexistent/ttyACM0", "", "", "", "/dev/serial/by-id/usb-C3"}}),
+              QStringList{"COM3 - /nonexistent/ttyACM0"});
+    EXPECT_EQ(profile.value("Ports/COM3").toString(), "/nonexistent/ttyACM0");
+
+    // All nine numbers taken, most by devices that have gone: a new device
+    // takes the lowest of those, never one whose device is still there.
+    profile.setValue("Ports/COM1", "/dev/null");
+    for (int n = 2; n <= 9; ++n) {
+        profile.setValue(QStringLiteral("Ports/COM%1").arg(n), "/nonexistent/gone");
+    }
+    EXPECT_EQ(
+        list({{"/nonexistent/ttyUSB7", "New", "", "", ""},
+              {"/nonexistent/ttyUSB8", "Newer", "", "", ""}}),
+        (QStringList{"COM2 - New (/nonexistent/ttyUSB7)", "COM3 - Newer (/nonexistent/ttyUSB8)"}));
+    EXPECT_EQ(profile.value("Ports/COM1").toString(), "/dev/null");
+    SetPortSource(nullptr);
+}
+
+TEST(PortList, StableNamesAreTheLinksToEachDevice) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    WriteFileBytes(dir / "ttyUSB0", "");
+    WriteFileBytes(dir / "ttyUSB1", "");
+    fs::create_directory(dir / "by-id");
+    fs::create_symlink(dir / "ttyUSB0", dir / "by-id" / "usb-B-port0");
+    fs::create_symlink(dir / "ttyUSB0", dir / "by-id" / "usb-A-port0");
+    fs::create_symlink("../ttyUSB1", dir / "by-id" / "usb-C-port0");
+    fs::create_symlink(dir / "gone", dir / "by-id" / "usb-D-port0");
+    QMap<QString, QString> names =
+        StableDeviceNames(QString::fromStdString((dir / "by-id").string()));
+    EXPECT_EQ(names.size(), 2);
+    EXPECT_EQ(
+        names.value(QString::fromStdString(fs::canonical(dir / "ttyUSB0").string())).toStdString(),
+        (dir / "by-id" / "usb-A-port0").string());
+    EXPECT_EQ(
+        names.value(QString::fromStdString(fs::canonical(dir / "ttyUSB1").string())).toStdString(),
+        (dir / "by-id" / "usb-C-port0").string());
 }
 
 TEST(PortsCommand, PrintsTheDialogsLinesWithoutWritingTheProfile) {

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "app/Help.h"
 #include "appcore/PortList.h"
 #include "core/Catalogue.h"
 #include "tests/common/GuiTestSupport.h"
@@ -29,7 +28,6 @@ int main(int argc, char** argv) {
     orv::LoadModelNames();
     // No test looks at the machine's own serial ports.
     orv::SetPortSource([] { return QList<orv::FoundPort>(); });
-    orv::SetHelpOpener([](const QUrl&) { return true; });
     orv::SetBeeper([] {});
     return RUN_ALL_TESTS();
 }

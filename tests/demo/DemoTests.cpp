@@ -346,3 +346,52 @@ TEST_F(DemoTest, MemoryThatCannotBeWrittenIsReported) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// Whether a window is left that keeps the program running.
+bool AWindowKeepsTheProgramRunning() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->testAttribute(Qt::WA_QuitOnClose)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(DemoTest, ClosingTheDeviceAsksAndExitEndsTheWholeDemonstration) {
+    ASSERT_TRUE(StartDemo({"--demo"}));
+    CMainFrame& frame = m_harness.Frame();
+
+    // Closing the device's window asks first; No keeps both windows.
+    ModalDriver user;
+    QString question;
+    user.Then(ModalDriver::Answer(QMessageBox::No, &question));
+    EXPECT_FALSE(Panel().close());
+    EXPECT_TRUE(user.WaitDone());
+    EXPECT_TRUE(question.contains("End the demonstration?")) << question.toStdString();
+    EXPECT_TRUE(Panel().isVisible());
+    EXPECT_TRUE(frame.isVisible());
+
+    // Yes ends it: the main window closes, and with it the device's.
+    user.Then(ModalDriver::Answer(QMessageBox::Yes));
+    EXPECT_TRUE(Panel().close());
+    EXPECT_TRUE(user.WaitDone());
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_FALSE(Panel().isVisible());
+    EXPECT_FALSE(AWindowKeepsTheProgramRunning());
+}
+
+TEST_F(DemoTest, FileExitClosesTheSimulatedDeviceToo) {
+    ASSERT_TRUE(StartDemo({"--demo"}));
+    ModalDriver user;
+    m_harness.Frame().Action(ID_APP_EXIT)->trigger();
+    EXPECT_FALSE(m_harness.Frame().isVisible());
+    EXPECT_FALSE(Panel().isVisible());
+    EXPECT_FALSE(AWindowKeepsTheProgramRunning());
+    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join('|').toStdString();
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -12,6 +12,7 @@
 #include "core/Errors.h"
 #include "core/StringTable.h"
 #include "engine/MemoryFile.h"
+#include "engine/PortPermission.h"
 #include "engine/SerialLine.h"
 #include "tests/engine/EngineFixture.h"
 
@@ -243,6 +244,45 @@ TEST(TransferFileRead, LongLinesAreSplitAndNulBytesKept) {
     EXPECT_EQ(std::string(buf + 61, 2), "\r\n");
     EXPECT_EQ(f.ReadLine(buf, 239), 1);
     EXPECT_EQ(f.ReadLine(buf, 239), 0);
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST(PermissionAdvice, NamesAGroupOnlyWhenItsMembersMayReadAndWriteAndNeverTty) {
+    const std::string path = "/dev/ttyUSB0";
+    const AccountGroups carer{"carer", {1000}, {1000}};
+    const std::string opening = "Your account carer has no permission to use the device " + path;
+
+    std::string advice = PermissionAdvice(path, {S_IFCHR | 0660, "root", 20, "dialout"}, carer);
+    EXPECT_EQ(advice.rfind(opening, 0), 0u) << advice;
+    EXPECT_NE(advice.find("sudo usermod -aG dialout carer"), std::string::npos) << advice;
+
+    // Already a member, but not in this session: log out and in, no command.
+    advice = PermissionAdvice(path, {S_IFCHR | 0660, "root", 20, "dialout"},
+                              {"carer", {1000}, {1000, 20}});
+    EXPECT_NE(advice.find("already belongs to the group dialout"), std::string::npos) << advice;
+    EXPECT_EQ(advice.find("usermod"), std::string::npos) << advice;
+
+    // No group to name: the terminals' group, the superuser's, a group that
+    // may only read, and a device nobody may use.
+    const DeviceAccess refused[] = {
+        {S_IFCHR | 0660, "root", 5, "tty"},
+        {S_IFCHR | 0660, "root", 0, "root"},
+        {S_IFCHR | 0640, "root", 20, "dialout"},
+        {S_IFCHR | 0000, "root", 5, "tty"},
+    };
+    for (const DeviceAccess& device : refused) {
+        advice = PermissionAdvice(path, device, carer);
+        EXPECT_EQ(advice.rfind(opening, 0), 0u) << advice;
+        EXPECT_NE(advice.find("No group can be recommended"), std::string::npos) << advice;
+        EXPECT_EQ(advice.find("usermod"), std::string::npos) << advice;
+    }
+    EXPECT_NE(advice.find("belongs to root and its permissions are 0000"), std::string::npos)
+        << advice;
 }
 
 }  // namespace

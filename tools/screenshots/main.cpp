@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 #include "OverlayShot.h"
 #include "app/ORVApp.h"
@@ -27,6 +28,7 @@
 #include "frame/MainFrm.h"
 #include "mediaui/IconPropertiesDlg.h"
 #include "ui/Beep.h"
+#include "ui/ToolbarIcons.h"
 
 namespace {
 
@@ -259,11 +261,27 @@ bool DemoScreenshot(QApplication& qtApp, const QDir& out, const QString& home) {
     return ok;
 }
 
+// The program's icon at each installed size, as FOLDER/SIZE/orv.png.
+int WriteIcons(const QDir& out) {
+    for (int size : orv::kAppIconSizes) {
+        QString folder = QString::number(size);
+        if (!out.mkpath(folder) ||
+            !orv::AppIconImage(size).save(out.filePath(folder + QStringLiteral("/orv.png")))) {
+            std::fprintf(stderr, "orv-screenshots: cannot write the %d pixel icon\n", size);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 3 && std::strcmp(argv[1], "--icons") == 0) {
+        return WriteIcons(QDir(QString::fromLocal8Bit(argv[2])));
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: orv-screenshots OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: orv-screenshots OUTPUT_FOLDER | --icons FOLDER\n");
         return 2;
     }
     QTemporaryDir home;

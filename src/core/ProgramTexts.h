@@ -1,0 +1,63 @@
+// Numbers of the program's texts about starting it, finding help and ports:
+// the command lines' help pages and usage errors, the guide's window, the end
+// of a demonstration and the port list (40600-40699).
+#pragma once
+
+namespace orv {
+
+enum CommandLineTextId : int {
+    // orv
+    IDS_ORV_USAGE = 40600,
+    IDS_ORV_HELP_FILE = 40601,
+    IDS_ORV_HELP_TIMEOUT = 40602,
+    IDS_ORV_HELP_DEMO = 40603,
+    IDS_ORV_EXIT_OK = 40604,
+    IDS_ORV_EXIT_NOT_STARTED = 40605,
+    IDM_ORV_ONE_FILE = 40606,
+    // Both programs
+    IDS_HELP_HELP = 40610,
+    IDS_HELP_VERSION = 40611,
+    IDS_HELP_END_OF_OPTIONS = 40612,
+    IDS_HELP_OPTIONS = 40613,
+    IDS_HELP_EXIT_STATUS = 40614,
+    IDS_HELP_EXIT_USAGE = 40615,
+    IDS_HELP_SETTINGS = 40616,
+    IDM_USAGE_ERROR = 40617,
+    // orv-cli
+    IDS_CLI_USAGE = 40620,
+    IDS_CLI_PURPOSE = 40621,
+    IDS_CLI_COMMANDS = 40622,
+    IDS_CLI_HELP_SAVE = 40623,
+    IDS_CLI_HELP_RESTORE = 40624,
+    IDS_CLI_HELP_IMPORT_ICONS = 40625,
+    IDS_CLI_HELP_IMPORT_SOUND = 40626,
+    IDS_CLI_HELP_INSPECT = 40627,
+    IDS_CLI_HELP_CONVERT_ICON = 40628,
+    IDS_CLI_HELP_PORTS = 40629,
+    IDS_CLI_HELP_MODELS = 40630,
+    IDS_CLI_TRANSFER_OPTIONS = 40631,
+    IDS_CLI_HELP_PORT = 40632,
+    IDS_CLI_HELP_MODEL = 40633,
+    IDS_CLI_HELP_BAUD = 40634,
+    IDS_CLI_HELP_TIMEOUT = 40635,
+    IDS_CLI_PICTURE_OPTIONS = 40636,
+    IDS_CLI_HELP_KEEP_ASPECT = 40637,
+    IDS_CLI_HELP_STRETCH = 40638,
+    IDS_CLI_PREPARE_OPTIONS = 40639,
+    IDS_CLI_HELP_PREPARE_ONLY = 40640,
+    IDS_CLI_EXIT_OK = 40641,
+    IDS_CLI_EXIT_FAILED = 40642,
+    IDS_CLI_EXIT_NO_PORT = 40643,
+    IDS_CLI_OPTIONS_ANYWHERE = 40644,
+    // The guide's window
+    IDS_HELP_WINDOW_TITLE = 40660,
+    IDS_HELP_BACK = 40661,
+    IDS_HELP_FORWARD = 40662,
+    IDS_HELP_CONTENTS = 40663,
+    IDS_HELP_CLOSE = 40664,
+    // Demonstration mode and the port list
+    IDM_DEMO_END_QUESTION = 40665,
+    IDS_PORT_SERIAL_NUMBER = 40666,
+};
+
+}  // namespace orv
