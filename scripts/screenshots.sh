@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Renders the main window, the icon properties dialog, the progress dialog of a
-# running transfer, the keyboard overlay editor and demonstration mode during a
-# save into docs/screenshots/, under Qt's offscreen platform (no display
+# Renders the main window (with a file armed, and in large type), the icon
+# properties dialog, the progress dialog of a running transfer, the keyboard
+# overlay editor and demonstration mode during a save into docs/screenshots/, under Qt's offscreen platform (no display
 # needed), with a simulated device on a pseudo-terminal and a throw-away
 # profile: no real serial port is opened and the user's settings are not
 # touched.

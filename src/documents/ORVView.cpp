@@ -82,22 +82,33 @@ void CORVView::OnInitialUpdate() {
     g_Globals.CurrentViewId = kMainViewId;
     g_Globals.MainView = this;
     if (!m_bFontEnlarged) {
-        QFont font = ScaledFont(m_instructions->font(), 1.3);
-        font.setBold(true);
-        m_instructions->setFont(font);
-        // Wide enough for the form's width, and tall enough for the longest
-        // instructions, so the window keeps one size whichever model is chosen.
-        int width = DluX(this, 275);
-        int height = DluY(this, 89);
-        for (int i = 0; i < kModelCount; ++i) {
-            height =
-                std::max(height, m_instructions->HeightFor(LoadQString(InstructionsId(i)), width) +
-                                     DluY(this, 4));
-        }
-        m_instructions->setFixedSize(width, height);
+        FitInstructions();
         m_bFontEnlarged = true;
     }
     m_instructions->setFocus(Qt::OtherFocusReason);
+}
+
+void CORVView::FitInstructions() {
+    QFont font = ScaledFont(this->font(), 1.3);
+    font.setBold(true);
+    m_instructions->setFont(font);
+    // Wide enough for the form's width, and tall enough for the longest
+    // instructions, so the window keeps one size whichever model is chosen.
+    int width = DluX(this, 275);
+    int height = DluY(this, 89);
+    for (int i = 0; i < kModelCount; ++i) {
+        height = std::max(height, m_instructions->HeightFor(LoadQString(InstructionsId(i)), width) +
+                                      DluY(this, 4));
+    }
+    m_instructions->setFixedSize(width, height);
+}
+
+void CORVView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Larger or smaller type chosen while the program runs.
+    if (event->type() == QEvent::FontChange && m_bFontEnlarged) {
+        FitInstructions();
+    }
 }
 
 void CORVView::OnActivateView() {

@@ -41,7 +41,13 @@ public:
     // technology with the instructions.
     void SetArmedNotice(const QString& text);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // The instructions' larger bold type, and a size that holds the longest.
+    void FitInstructions();
+
     CInstructionsText* m_instructions;  // control 1004
     bool m_bFontEnlarged = false;
 };

@@ -385,7 +385,10 @@ void CMainFrame::ShowArmedTransfer() {
         return;
     }
     QString path = QStr(engine->CurrentFileName());
-    SetArmedNotice(FormatQString(id, QFileInfo(path).fileName()), FormatQString(id, path));
+    // A long name is shortened in its middle: the status bar cannot wrap.
+    QString name = statusBar()->fontMetrics().elidedText(QFileInfo(path).fileName(),
+                                                         Qt::ElideMiddle, width() / 2);
+    SetArmedNotice(FormatQString(id, name), FormatQString(id, path));
 }
 
 QString CMainFrame::ArmedNotice() const {

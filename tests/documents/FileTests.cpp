@@ -345,8 +345,7 @@ TEST_F(FileTest, RecentFileActionsArmTheEngineForASaveOrARestore) {
     user.Then(ModalDriver::Answer(QMessageBox::Yes));
     EXPECT_TRUE(doc.OnOpenRecentFile(ID_FILE_MRU_FIRST));
     EXPECT_EQ(engine.ArmedKind(), Save);
-    EXPECT_EQ(harness.Frame().ArmedNotice(),
-              "a.orv waits for a memory save: start the save on the device.");
+    EXPECT_EQ(harness.Frame().ArmedNotice(), "a.orv waits for a memory save.");
 
     // The device asks to save: the recent file is used without a chooser.
     harness.Activate();
