@@ -181,6 +181,9 @@ TEST_F(AccessTest, InstructionsAreAFocusableTextThatTellsWhichFileWaitsForWhichT
     // The window opens with the instructions under the keyboard focus.
     EXPECT_EQ(QApplication::focusWidget(), text);
     EXPECT_TRUE(instructions->text(QAccessible::Description).isEmpty());
+    QTest::keyClick(text, Qt::Key_Tab);
+    // Tab goes on to the toolbar.
+    EXPECT_EQ(QApplication::focusWidget(), frame.ToolbarButton(ID_RESTORE_MEMORY));
 
     // Save memory from the menu. The main window is active again when the
     // chooser and its question have gone, without any click.
