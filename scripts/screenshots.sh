@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Renders the main window, the icon properties dialog, the progress dialog of a
-# running transfer, the keyboard overlay editor and demonstration mode during a
-# save into docs/screenshots/, and the program's icon at its installed sizes
-# into resources/icons/, under Qt's offscreen platform (no display needed),
-# with a simulated device on a pseudo-terminal and a throw-away profile: no
-# real serial port is opened and the user's settings are not touched.
+# Renders the main window (with a file armed, and in large type), the icon
+# properties dialog, the progress dialog of a running transfer, the keyboard
+# overlay editor and demonstration mode during a save into docs/screenshots/,
+# and the program's icon at its installed sizes into resources/icons/, under
+# Qt's offscreen platform (no display needed), with a simulated device on a
+# pseudo-terminal and a throw-away profile: no real serial port is opened and
+# the user's settings are not touched.
 #
 #   scripts/screenshots.sh            (builds in build/; BUILD_DIR=... for another tree)
 set -euo pipefail

@@ -23,6 +23,7 @@
 #include "documents/ORVView.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
+#include "ui/ActivationKeeper.h"
 #include "ui/CommandIds.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
@@ -52,6 +53,7 @@ CORVApp::~CORVApp() {
         ExitInstance();
     }
     SetReporter(nullptr);
+    m_activationKeeper.reset();
     m_frame.reset();
     if (g_app == this) {
         g_app = nullptr;
@@ -131,6 +133,7 @@ bool CORVApp::InitInstance() {
     if (!m_frame->OnCreate()) {
         return false;
     }
+    m_activationKeeper = std::make_unique<ActivationKeeper>(m_frame.get());
     ConnectCommands();
     m_view = new CORVView(m_frame->Views());
     m_frame->Views()->addWidget(m_view);

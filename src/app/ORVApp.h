@@ -16,6 +16,7 @@
 
 namespace orv {
 
+class ActivationKeeper;
 class CDemoMode;
 class CMainFrame;
 class CORVDoc;
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<CSingleInstance> m_instance;
     std::unique_ptr<CORVDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<ActivationKeeper> m_activationKeeper;
     CORVView* m_view = nullptr;  // owned by the frame
     std::unique_ptr<CHelpWindow> m_help;
 };

@@ -88,7 +88,8 @@ void COptionsDlg::OnInitDialog() {
 
     const std::vector<PortLine> lines = ListPorts(m_profile);
     if (lines.empty()) {
-        ORV_INTERNAL_ERROR();
+        // Nothing wrong inside the program: the computer has no serial port yet.
+        ShowMessageBox(LoadQString(IDM_PORTS_NONE_FOUND), QMessageBox::Information);
     }
     for (size_t i = 0; i < lines.size(); ++i) {
         if (static_cast<int>(lines[i].number) == g_Globals.CommPort) {

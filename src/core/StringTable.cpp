@@ -133,7 +133,9 @@ constexpr Entry kTable[] = {
     {32784, "Give a file a new name\nRename file"},
     {32785, "Choose the serial port and the baud rate\nPort settings"},
     {32786, "Import icons into a device\nImport Icons"},
-    {32788, "blah"},
+    {32788,
+     "Icon names may contain only letters (A-Z, a-z), digits (0-9), hyphens (-) and underscores "
+     "(_)."},
     {32789, "You must enter a icon name!"},
     {32790, "Icon &Name for "},
     {32791, "Error opening \"Icons to Import.ORV\"."},
@@ -219,6 +221,20 @@ constexpr Entry kTable[] = {
     {40175,
      "What to do on the device to start a memory transfer. Change the device in the Options "
      "menu."},
+    {40180, "Memory transfer progress"},
+    {40181, "How to start a memory transfer on the device"},
+    {40182, "%1 waits for a memory save."},
+    {40183, "%1 waits for a memory restore."},
+    {40184, "%1 waits for an icon import."},
+    {40185, "%1 waits for a sound import."},
+    {40186,
+     "The file %1 already exists.\nA memory save into it replaces the backup it holds.\nDo you "
+     "want to replace it?"},
+    {40187, "The name %1 is already taken in this folder.\nPlease choose another name."},
+    {40188,
+     "No serial port was found on this computer.\n\nConnect the device's cable or USB-serial "
+     "adapter and open Port settings again, or type the device's path under Other serial device, "
+     "for example /dev/ttyUSB0."},
     // Media import (40200-40299).
     {40200, "%1 is damaged: its picture has no width or no height."},
     {40201, "%1 is too large to import: its width and height may be at most %2 pixels."},
@@ -263,6 +279,7 @@ constexpr Entry kTable[] = {
      "One key of the keyboard overlay. Type the text the key sends: up to 63 characters, a new "
      "line counting as one. Ctrl with a letter types a control character."},
     {40325, "Keyboard overlay editor"},
+    {40326, "C&ancel"},
     // Simulated device and orv-cli (40400-40499).
     // Demonstration mode (40450-40499).
     {40450, " (simulated device)"},
@@ -464,9 +481,11 @@ constexpr Entry kTable[] = {
     {61868, "An attempt was made to read %1 past its end."},
 };
 
-static_assert(std::is_sorted(std::begin(kTable), std::end(kTable),
-                             [](const Entry& a, const Entry& b) { return a.id < b.id; }),
-              "the string table must stay sorted by number");
+// Strictly: a number used twice would hide one of its texts.
+static_assert(std::adjacent_find(std::begin(kTable), std::end(kTable),
+                                 [](const Entry& a, const Entry& b) { return a.id >= b.id; }) ==
+                  std::end(kTable),
+              "the string table must stay sorted by number, each number once");
 
 const Entry* Find(int id) {
     auto it = std::lower_bound(std::begin(kTable), std::end(kTable), id,

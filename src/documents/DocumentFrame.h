@@ -18,6 +18,8 @@ public:
     virtual void RebuildRecentFileMenu() = 0;
     // Enables and checks the commands by the current model and view.
     virtual void UpdateCommandUI() = 0;
+    // After an arming: says which file waits for which transfer.
+    virtual void ShowArmedTransfer() = 0;
 
 protected:
     ~CDocumentFrame() = default;

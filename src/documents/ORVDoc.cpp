@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -155,7 +157,11 @@ void CORVDoc::OnRenameFile() {
     // A name without a folder stays in the chosen file's folder.
     QString to = QDir(QFileInfo(from).absolutePath()).filePath(newName);
     if (std::optional<FileError> error = RenameFile(StdStr(from), StdStr(to))) {
-        ReportFileError(*error);
+        if (error->OsError() == EEXIST) {
+            ShowMessageBox(FormatQString(IDM_RENAME_NAME_TAKEN, newName), QMessageBox::Warning);
+        } else {
+            ReportFileError(*error);
+        }
         ShowStatusMessage(IDM_RENAME_FAILED);
         return;
     }
@@ -188,10 +194,21 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
             }
             if (dlg.ChosenAction() == IDC_ACTION_RESTORE &&
                 !ConfirmRestoreFrom(path, DialogParent())) {
-                break;
+                return false;
+            }
+            // A recent file is most often a backup: a save into it is asked
+            // for once more, with No as the answer to a hasty Enter.
+            if (dlg.ChosenAction() == IDC_ACTION_SAVE && QFileInfo::exists(path) &&
+                ShowMessageBox(FormatQString(IDM_REPLACE_BACKUP_QUESTION, path),
+                               QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) != QMessageBox::Yes) {
+                return false;
             }
             engine->ArmTransfer(StdStr(path),
                                 dlg.ChosenAction() == IDC_ACTION_SAVE ? Save : Restore);
+            if (m_frame) {
+                m_frame->ShowArmedTransfer();
+            }
             break;
         case IDC_ACTION_OVERLAY:
             OpenOverlay(path);

@@ -1,10 +1,28 @@
 // The main form: the selected device's instructions for starting a transfer.
 #pragma once
 
-#include <QLabel>
+#include <QTextEdit>
 #include <QWidget>
 
 namespace orv {
+
+// The instructions: a read-only text that takes the keyboard focus, so that
+// a screen reader can read it line by line; centred like a caption.
+class CInstructionsText : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit CInstructionsText(QWidget* parent = nullptr);
+
+    void SetText(const QString& text);
+    // The height the text needs at this width, frame included.
+    int HeightFor(const QString& text, int width) const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CentreVertically();
+};
 
 class CORVView : public QWidget {
     Q_OBJECT
@@ -19,9 +37,18 @@ public:
 
     void SetInstructions(const QString& text);
     QString Instructions() const;
+    // Which file waits for which transfer (empty: none), for assistive
+    // technology with the instructions.
+    void SetArmedNotice(const QString& text);
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
-    QLabel* m_instructions;  // control 1004
+    // The instructions' larger bold type, and a size that holds the longest.
+    void FitInstructions();
+
+    CInstructionsText* m_instructions;  // control 1004
     bool m_bFontEnlarged = false;
 };
 

@@ -1,8 +1,11 @@
 #include "documents/TransferDlg.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QGridLayout>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/Errors.h"
 #include "core/Globals.h"
@@ -19,8 +22,13 @@ namespace orv {
 namespace {
 
 constexpr int kRateIntervalMs = 500;
-constexpr int kEndBeeps = 6;
-constexpr int kEndBeepIntervalMs = 100;
+// The plain beep is the one sound every desktop makes without a sound theme or
+// any audio set up, so success and failure differ by rhythm: six quick beeps
+// for a completed transfer, three slow ones for any other end.
+constexpr int kSuccessBeeps = 6;
+constexpr int kSuccessBeepIntervalMs = 100;
+constexpr int kFailureBeeps = 3;
+constexpr int kFailureBeepIntervalMs = 500;
 
 CTransferDlg::TickSource& Ticks() {
     static CTransferDlg::TickSource source;
@@ -57,13 +65,21 @@ CTransferDlg::CTransferDlg(QObject* handBackTarget, QWidget* parent)
     setWindowTitle(LoadQString(IDS_TRANSFER_CAPTION));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
+    // Made in reading order: a screen reader walks the children as created,
+    // so each caption comes before its value.
     m_direction = MakeLabel(this, 1053);
     m_direction->setFont(ScaledFont(m_direction->font(), 1.15));
     m_file = MakeLabel(this, 1054);
     m_file->setWordWrap(true);
     m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* bytesLabel = new QLabel(LoadQString(IDS_TRANSFER_BYTES_LABEL), this);
     m_bytes = MakeLabel(this, 1055, Qt::AlignRight | Qt::AlignVCenter);
+    auto* rateLabel = new QLabel(LoadQString(IDS_TRANSFER_RATE_LABEL), this);
+    rateLabel->setObjectName(QStringLiteral("1071"));
     m_rate = MakeLabel(this, 1057, Qt::AlignRight | Qt::AlignVCenter);
+    // The caption labels its value for assistive technology.
+    bytesLabel->setBuddy(m_bytes);
+    rateLabel->setBuddy(m_rate);
     m_status = MakeLabel(this, 1056, Qt::AlignCenter);
     m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_status->setWordWrap(true);
@@ -71,16 +87,20 @@ CTransferDlg::CTransferDlg(QObject* handBackTarget, QWidget* parent)
     m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 4 + 16);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("1005"));
+    m_bar->setAccessibleName(LoadQString(IDS_TRANSFER_BAR_NAME));
+    // The bar's room is kept while it is hidden: the dialog does not change
+    // size, and so does not move, when a total arrives.
+    QSizePolicy barPolicy = m_bar->sizePolicy();
+    barPolicy.setRetainSizeWhenHidden(true);
+    m_bar->setSizePolicy(barPolicy);
     m_button = new QPushButton(LoadQString(IDS_BUTTON_CANCEL), this);
     m_button->setObjectName(QStringLiteral("2"));
     m_button->setDefault(true);
     connect(m_button, &QPushButton::clicked, this, &CTransferDlg::OnCancel);
 
     auto* counts = new QGridLayout;
-    counts->addWidget(new QLabel(LoadQString(IDS_TRANSFER_BYTES_LABEL), this), 0, 0);
+    counts->addWidget(bytesLabel, 0, 0);
     counts->addWidget(m_bytes, 0, 1);
-    auto* rateLabel = new QLabel(LoadQString(IDS_TRANSFER_RATE_LABEL), this);
-    rateLabel->setObjectName(QStringLiteral("1071"));
     counts->addWidget(rateLabel, 1, 0);
     counts->addWidget(m_rate, 1, 1);
     counts->setColumnMinimumWidth(
@@ -112,7 +132,27 @@ int CTransferDlg::Run(bool mode) {
     m_bMode = mode;
     m_bFinished = false;
     OnInitDialog();
+    CentreOnOwner();
     return exec();
+}
+
+void CTransferDlg::CentreOnOwner() {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner || !owner->isVisible()) {
+        return;  // the window system places it
+    }
+    ensurePolished();
+    adjustSize();
+    QRect area = owner->frameGeometry();
+    QRect frame = frameGeometry();
+    QPoint topLeft = area.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    // Never with its title bar off the screen.
+    if (QScreen* screen = owner->screen()) {
+        QRect room = screen->availableGeometry();
+        topLeft.setX(std::max(room.left(), std::min(topLeft.x(), room.right() - frame.width())));
+        topLeft.setY(std::max(room.top(), std::min(topLeft.y(), room.bottom() - frame.height())));
+    }
+    move(topLeft);
 }
 
 void CTransferDlg::OnInitDialog() {
@@ -140,6 +180,25 @@ void CTransferDlg::OnInitDialog() {
     ShowFileName(*engine);
     engine->SetNotificationTarget(static_cast<QObject*>(this));
     engine->SignalRequest();
+}
+
+void CTransferDlg::ShowOutcome(int messageId) {
+    QString outcome = LoadQString(messageId);
+    m_status->setText(outcome);
+    m_button->setText(LoadQString(IDS_BUTTON_OK));
+    // A screen reader speaks the focused button's new description: the user
+    // hears the outcome without looking for the status text.
+    m_button->setFocus(Qt::OtherFocusReason);
+    m_button->setAccessibleDescription(outcome);
+    if (messageId == IDM_TRANSFER_COMPLETED) {
+        BeepTimes(kSuccessBeeps, kSuccessBeepIntervalMs);
+    } else {
+        BeepTimes(kFailureBeeps, kFailureBeepIntervalMs);
+    }
+    // Someone working in another program is called back by the taskbar.
+    if (!QApplication::activeWindow()) {
+        RequestAttention(parentWidget() ? parentWidget()->window() : this);
+    }
 }
 
 void CTransferDlg::ShowFileName(CORVSerialPort& engine) {
@@ -212,10 +271,8 @@ void CTransferDlg::OnTransferNotify(int code, long value) {
             ShowFileName(*engine);
             break;
         case TN_FINISHED:
-            m_status->setText(LoadQString(static_cast<int>(value & 0xFFFF)));
-            m_button->setText(LoadQString(IDS_BUTTON_OK));
+            ShowOutcome(static_cast<int>(value & 0xFFFF));
             ShowFileName(*engine);
-            BeepTimes(kEndBeeps, kEndBeepIntervalMs);
             m_bFinished = true;
             // The worker stays blocked until the frame releases it after the
             // dialog has closed.

@@ -44,6 +44,11 @@ protected:
 
 private:
     void OnInitDialog();
+    // Over the middle of the window that owns it, whatever the mode.
+    void CentreOnOwner();
+    // The end: the outcome shown and announced, its sound, and a call for
+    // the user's attention when the program is not in front.
+    void ShowOutcome(int messageId);
     void HandBackTarget();
     void ShowFileName(CORVSerialPort& engine);
     // A disk prompt with OK and Cancel; Cancel asks the engine to give up.

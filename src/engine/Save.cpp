@@ -93,7 +93,7 @@ bool CORVSerialPort::Impl::ContinueSaveOnNewDisk(std::string& moved) {
     }
     SendByte(kEnqByte, false);
     moved = file.MarkContinued();
-    file.Commit();
+    CommitSave();
     NextContinuationName();
     NotifyAndWait(TN_DISK_FULL, 0, true);
     for (;;) {
@@ -116,7 +116,7 @@ bool CORVSerialPort::Impl::ContinueSaveOnNewDisk(std::string& moved) {
 
 void CORVSerialPort::Impl::EndSave() {
     SendByte(kAckByte, false);
-    file.Commit();
+    CommitSave();
     CloseTransferFile();
     NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, false);
     line.PurgeInput();

@@ -44,6 +44,9 @@ struct CORVSerialPort::Impl : public ByteSource {
     bool StartTransfer();
     void AbortTransfer(bool sendAbortByte, int messageId);
     void OpenTransferFile();
+    // Gives a save's file its name; the first file of a save then enters the
+    // recent files.
+    void CommitSave();
     void CloseTransferFile();
     void NextContinuationName();
     void ResetToFirstFile();

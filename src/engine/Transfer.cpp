@@ -130,11 +130,20 @@ void CORVSerialPort::Impl::OpenTransferFile() {
     } else {
         file.OpenForRead(name);
     }
-    if (!continuation) {
+    // The list names real files of the user's: a save's file once it has
+    // been written (CommitSave), never the import files made on the way.
+    if (!continuation && armedKind == Restore) {
         host.AddToRecentFiles(name);
     }
     fileLength = file.Length();
     removable = IsOnRemovableDrive(name);
+}
+
+void CORVSerialPort::Impl::CommitSave() {
+    file.Commit();
+    if (!continuation) {
+        host.AddToRecentFiles(firstFileName);
+    }
 }
 
 void CORVSerialPort::Impl::CloseTransferFile() {

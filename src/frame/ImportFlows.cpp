@@ -67,6 +67,7 @@ bool CMainFrame::OnImportIcons() {
         return false;
     }
     engine->ArmTransfer(kIconImportFileName, ImportIcons);
+    ShowArmedTransfer();
     return true;
 }
 
@@ -86,6 +87,7 @@ bool CMainFrame::OnImportSound() {
     // The progress dialog names the sound, not the intermediate file.
     engine->SetSoundSourcePath(source);
     engine->ArmTransfer(kSoundImportFileName, ImportSound);
+    ShowArmedTransfer();
     return true;
 }
 

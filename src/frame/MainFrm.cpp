@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -21,6 +23,7 @@
 #include "documents/EmptyRestore.h"
 #include "documents/ORVDoc.h"
 #include "documents/ORVFileDlg.h"
+#include "documents/ORVView.h"
 #include "documents/RecentFiles.h"
 #include "documents/TransferDlg.h"
 #include "ui/CommandIds.h"
@@ -46,6 +49,37 @@ bool IsLockOn(const char* ledSuffix) {
         }
     }
     return false;
+}
+
+// Width a label line may take in the usual button.
+constexpr int kLabelRoom = kToolbarButtonSize.width() - 8;
+
+// What a button needs for the picture over the label, with a small margin.
+QSize RoomFor(const QString& label, const QFontMetrics& metrics) {
+    const QStringList lines = label.split(QLatin1Char('\n'));
+    int width = 0;
+    for (const QString& line : lines) {
+        width = std::max(width, metrics.horizontalAdvance(line));
+    }
+    return QSize(
+        std::max(width, kToolbarIconSize.width()) + 8,
+        kToolbarIconSize.height() + static_cast<int>(lines.size()) * metrics.lineSpacing() + 8);
+}
+
+// The label broken at the blank that leaves the shorter longest line.
+QString TwoLines(const QString& label, const QFontMetrics& metrics) {
+    QString best = label;
+    int bestWidth = metrics.horizontalAdvance(label);
+    for (qsizetype space = label.indexOf(QLatin1Char(' ')); space > 0;
+         space = label.indexOf(QLatin1Char(' '), space + 1)) {
+        int width = std::max(metrics.horizontalAdvance(label.left(space)),
+                             metrics.horizontalAdvance(label.mid(space + 1)));
+        if (width < bestWidth) {
+            bestWidth = width;
+            best = label.left(space) + QLatin1Char('\n') + label.mid(space + 1);
+        }
+    }
+    return best;
 }
 
 }  // namespace
@@ -216,33 +250,40 @@ void CMainFrame::AddToolbarButton(QToolBar* bar, int commandId) {
     QAction* action = Action(commandId);
     action->setIcon(ToolbarIcon(commandId));
     auto* button = new QToolButton(bar);
-    // A label too wide for the button goes on two lines instead of being cut.
-    QString label = PromptTip(commandId);
-    const int room = kToolbarButtonSize.width() - 8;
-    if (button->fontMetrics().horizontalAdvance(label) > room) {
-        for (qsizetype space = label.lastIndexOf(QLatin1Char(' ')); space > 0;
-             space = label.lastIndexOf(QLatin1Char(' '), space - 1)) {
-            if (button->fontMetrics().horizontalAdvance(label.left(space)) <= room) {
-                label[space] = QLatin1Char('\n');
-                // Two lines fit the button's height only in a slightly smaller type.
-                QFont font = button->font();
-                font.setPointSizeF(font.pointSizeF() * 0.85);
-                button->setFont(font);
-                break;
-            }
-        }
-    }
-    action->setIconText(label);
     button->setObjectName(QString::number(commandId));
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIconSize(kToolbarIconSize);
-    button->setFixedSize(kToolbarButtonSize);
     button->setAutoRaise(true);
     // The toolbar's own slot for the button: hiding it hides the button and
     // leaves the menu item in place.
     m_buttonSlots.insert(commandId, bar->addWidget(button));
     m_buttons.insert(commandId, button);
+}
+
+void CMainFrame::FitToolbarButtons() {
+    QSize size = kToolbarButtonSize;
+    for (auto it = m_buttons.cbegin(); it != m_buttons.cend(); ++it) {
+        QToolButton* button = it.value();
+        button->setFont(QFont());  // the window's font again, after a smaller one
+        QString label = PromptTip(it.key());
+        if (button->fontMetrics().horizontalAdvance(label) > kLabelRoom) {
+            label = TwoLines(label, button->fontMetrics());
+            // In the usual type sizes two lines fit the usual button in a
+            // slightly smaller type; in large type the button grows instead.
+            QFont smaller = button->font();
+            smaller.setPointSizeF(smaller.pointSizeF() * 0.85);
+            if (RoomFor(label, QFontMetrics(smaller)).height() <= kToolbarButtonSize.height()) {
+                button->setFont(smaller);
+            }
+        }
+        button->defaultAction()->setIconText(label);
+        size = size.expandedTo(RoomFor(label, button->fontMetrics()));
+    }
+    // One size for all, so that the row stays even.
+    for (QToolButton* button : std::as_const(m_buttons)) {
+        button->setFixedSize(size);
+    }
 }
 
 bool CMainFrame::BuildToolbar() {
@@ -261,6 +302,7 @@ bool CMainFrame::BuildToolbar() {
          {ID_RESTORE_MEMORY, ID_SAVE_MEMORY, ID_EDIT_OVERLAY, ID_IMPORT_ICONS, ID_APP_EXIT}) {
         AddToolbarButton(bar, id);
     }
+    FitToolbarButtons();
     return true;
 }
 
@@ -270,6 +312,13 @@ bool CMainFrame::BuildStatusBar() {
         return false;
     }
     bar->setSizeGripEnabled(false);
+    // The notice of an armed transfer comes back whenever the message pane
+    // is cleared (as when the pointer leaves a button whose prompt it showed).
+    connect(bar, &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty() && !m_armedNotice.isEmpty()) {
+            statusBar()->showMessage(m_armedNotice);
+        }
+    });
     const int ids[3] = {IDS_INDICATOR_CAPS, IDS_INDICATOR_NUM, IDS_INDICATOR_SCRL};
     for (int i = 0; i < 3; ++i) {
         auto* pane = new QLabel(bar);
@@ -326,6 +375,40 @@ QString CMainFrame::StatusText() const {
     return statusBar()->currentMessage();
 }
 
+void CMainFrame::ShowArmedTransfer() {
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (m_bServingRequest || !engine || !engine->IsArmed()) {
+        SetArmedNotice(QString(), QString());
+        return;
+    }
+    int id = IDM_ARMED_SAVE + static_cast<int>(engine->ArmedKind());
+    if (!ORV_CHECK(id >= IDM_ARMED_SAVE && id <= IDM_ARMED_SOUND)) {
+        return;
+    }
+    QString path = QStr(engine->CurrentFileName());
+    // A long name is shortened in its middle: the status bar cannot wrap.
+    QString name = statusBar()->fontMetrics().elidedText(QFileInfo(path).fileName(),
+                                                         Qt::ElideMiddle, width() / 2);
+    SetArmedNotice(FormatQString(id, name), FormatQString(id, path));
+}
+
+QString CMainFrame::ArmedNotice() const {
+    return m_armedNotice;
+}
+
+void CMainFrame::SetArmedNotice(const QString& inStatusBar, const QString& inMainForm) {
+    QString shown = m_armedNotice;
+    m_armedNotice = inStatusBar;
+    if (!inStatusBar.isEmpty()) {
+        SetStatusText(inStatusBar);
+    } else if (!shown.isEmpty() && StatusText() == shown) {
+        SetStatusText(QString());
+    }
+    if (CORVView* view = g_Globals.MainView) {
+        view->SetArmedNotice(inMainForm);
+    }
+}
+
 void CMainFrame::SetActiveView(QWidget* view) {
     if (m_views->indexOf(view) < 0) {
         m_views->addWidget(view);
@@ -349,6 +432,16 @@ void CMainFrame::FitToView() {
         QRect area = s->availableGeometry();
         QRect frame = frameGeometry();
         move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Larger or smaller type chosen while the program runs: the buttons and
+    // the window follow it.
+    if (event->type() == QEvent::FontChange && !m_buttons.isEmpty()) {
+        FitToolbarButtons();
+        FitToView();
     }
 }
 
@@ -385,6 +478,7 @@ bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {
         return false;
     }
     engine->ArmTransfer(StdStr(dlg.PathName()), kind);
+    ShowArmedTransfer();
     return true;
 }
 
@@ -398,6 +492,9 @@ bool CMainFrame::OnRestoreMemory() {
 
 void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
                                       bool (CMainFrame::*chooser)(), bool saveMode) {
+    // The transfer starts now, or is refused: either way the arming ends.
+    QScopedValueRollback serving(m_bServingRequest, true);
+    ShowArmedTransfer();
     bool armed = engine.IsArmed() && engine.ArmedKind() == kind;
     if (!armed) {
         // A file the engine refused to arm (it could not be read) counts as no

@@ -51,6 +51,10 @@ public:
 
     void SetStatusText(const QString& text);
     QString StatusText() const;
+    // Which file waits for which transfer, in the status bar and in the main
+    // form, from an arming until the transfer starts; empty otherwise.
+    void ShowArmedTransfer() override;
+    QString ArmedNotice() const;
 
     QWidget* Window() override { return this; }
     // The pages of the frame: the main form, and later the overlay editor.
@@ -72,16 +76,21 @@ signals:
 
 protected:
     void customEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     // Unsaved overlay edits are offered for saving before the window closes.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* AddCommand(int commandId, const QString& menuText);
     void AddToolbarButton(QToolBar* bar, int commandId);
+    // Sizes the buttons from the type: 122 x 72 pixels at least, a label too
+    // wide for that on two lines, and larger when the label needs it.
+    void FitToolbarButtons();
     void BuildMenu();
     bool BuildToolbar();
     bool BuildStatusBar();
     void UpdateLockIndicators();
+    void SetArmedNotice(const QString& inStatusBar, const QString& inMainForm);
     bool MemoryFileCommand(int commandId, TransferKind kind);
     void RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
                               bool (CMainFrame::*chooser)(), bool saveMode);
@@ -96,6 +105,8 @@ private:
     QMap<int, QToolButton*> m_buttons;
     QMap<int, QAction*> m_buttonSlots;  // the toolbar's own action of each button
     QLabel* m_lockIndicators[3] = {};
+    QString m_armedNotice;           // which file waits for which transfer
+    bool m_bServingRequest = false;  // a device request is being answered
 };
 
 }  // namespace orv

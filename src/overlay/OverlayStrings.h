@@ -30,6 +30,7 @@ enum OverlayStringId : int {
     IDS_EDITOR_RELOAD = 40323,
     IDS_WHATSTHIS_CELL = 40324,
     IDS_EDITOR_PICTURE = 40325,
+    IDS_EDITOR_CANCEL = 40326,
 };
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -26,6 +27,15 @@ bool IsCellControl(int c) {
 QString CharText(char32_t c) {
     return QString::fromUcs4(&c, 1);
 }
+
+// Part of the way from one colour to another.
+QColor Mix(const QColor& from, const QColor& to, qreal share) {
+    auto channel = [share](int a, int b) { return static_cast<int>(a + (b - a) * share + 0.5); };
+    return QColor(channel(from.red(), to.red()), channel(from.green(), to.green()),
+                  channel(from.blue(), to.blue()));
+}
+
+constexpr int kFrameWidth = 2;
 
 }  // namespace
 
@@ -62,6 +72,10 @@ int ControlCharacterOfKey(const QKeyEvent* event) {
 CCellEdit::CCellEdit(int controlId, QWidget* parent)
     : QPlainTextEdit(parent), m_nControlId(controlId) {
     setObjectName(QString::number(controlId));
+    // The frame is drawn here from the palette (see PaintFrame); a style's own
+    // frame may vanish in a dark or high-contrast theme.
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(kFrameWidth);
     setTabChangesFocus(true);
     document()->setDocumentMargin(2);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -104,7 +118,35 @@ bool CCellEdit::IsCommandShortcut(const QKeyEvent* event) const {
     return false;
 }
 
+void CCellEdit::PaintFrame() {
+    QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const QPalette& colours = palette();
+    // The outline lies between the window and the text colour: clear in every
+    // theme, and lighter than the text in an ordinary one. The field with the
+    // keyboard focus is ringed in the highlight colour.
+    QColor outline = Mix(colours.color(group, QPalette::Window),
+                         colours.color(group, QPalette::WindowText), 0.55);
+    QColor lining = colours.color(group, QPalette::Base);
+    if (hasFocus()) {
+        outline = lining = colours.color(QPalette::Highlight);
+    }
+    QPainter p(this);
+    QRectF outer = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(QPen(outline, 1));
+    p.drawRect(outer);
+    p.setPen(QPen(lining, 1));
+    p.drawRect(outer.adjusted(1, 1, -1, -1));
+}
+
 bool CCellEdit::event(QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        bool handled = QPlainTextEdit::event(event);
+        PaintFrame();
+        return handled;
+    }
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        update();  // the frame shows the focus
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (ControlCharacterOfKey(key) >= 0) {

@@ -28,6 +28,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // The outline and, with the keyboard focus, the highlight around the text.
+    void PaintFrame();
     // A control character typed with Ctrl: the cell takes it as text.
     void OnChar(int c);
     // False (after telling the user) when text holds a character that no

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/Errors.h"
@@ -103,7 +104,7 @@ CKeyboardView::CKeyboardView(COverlayEditorDoc& doc, QWidget* parent)
           AddButton(IDC_CLOSE_FILE, LoadQString(IDS_EDITOR_CLOSE), &CKeyboardView::OnCloseFile),
           AddButton(IDC_CLEAR_ALL, LoadQString(IDS_EDITOR_CLEAR_ALL), &CKeyboardView::OnClearAll),
           AddButton(IDC_RELOAD, LoadQString(IDS_EDITOR_RELOAD), &CKeyboardView::OnReload),
-          AddButton(IDC_CANCEL_EDIT, LoadQString(IDS_BUTTON_CANCEL),
+          AddButton(IDC_CANCEL_EDIT, LoadQString(IDS_EDITOR_CANCEL),
                     &CKeyboardView::OnCancelEdit)}) {
         top->addWidget(b, 0, Qt::AlignVCenter);
     }
@@ -129,6 +130,12 @@ CKeyboardView::CKeyboardView(COverlayEditorDoc& doc, QWidget* parent)
     layout->addLayout(top);
     layout->addLayout(grid);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Escape leaves the editor as Cancel does, but edits are never lost to a
+    // key pressed by mistake: like Close, it offers to save them first.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &CKeyboardView::OnCloseFile);
 }
 
 CKeyboardView::~CKeyboardView() {

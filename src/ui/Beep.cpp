@@ -11,6 +11,11 @@ std::function<void()>& Beeper() {
     return beeper;
 }
 
+std::function<void(QWidget*)>& AttentionRequester() {
+    static std::function<void(QWidget*)> requester;
+    return requester;
+}
+
 }  // namespace
 
 void Beep() {
@@ -44,6 +49,18 @@ void BeepTimes(int count, int intervalMs) {
         }
     });
     timer->start();
+}
+
+void RequestAttention(QWidget* window) {
+    if (AttentionRequester()) {
+        AttentionRequester()(window);
+    } else {
+        QApplication::alert(window);
+    }
+}
+
+void SetAttentionRequester(std::function<void(QWidget*)> requester) {
+    AttentionRequester() = std::move(requester);
 }
 
 }  // namespace orv

@@ -122,7 +122,7 @@ TEST_F(PortTest, WithoutPortsFoundTheMappedPortsAreProbed) {
     EXPECT_EQ(lines, (QStringList{"COM1 - *Communications Port", "COM3 - *Communications Port"}));
 }
 
-TEST_F(PortTest, NoPortAtAllIsAnInternalErrorAndOkKeepsThePort) {
+TEST_F(PortTest, NoPortAtAllSaysHowToConnectOneAndOkKeepsThePort) {
     AppHarness harness;
     SetPortSource([] { return QList<FoundPort>(); });
     QSettings& profile = harness.App().Profile();
@@ -141,7 +141,10 @@ TEST_F(PortTest, NoPortAtAllIsAnInternalErrorAndOkKeepsThePort) {
     // The dialog on its own: the command would go on to open COM5.
     COptionsDlg dlg(profile, &harness.Frame());
     dlg.exec();
-    EXPECT_TRUE(report.startsWith("An error has occurred inside the ORV program."));
+    EXPECT_EQ(report,
+              "No serial port was found on this computer.\n\nConnect the device's cable or "
+              "USB-serial adapter and open Port settings again, or type the device's path under "
+              "Other serial device, for example /dev/ttyUSB0.");
     EXPECT_EQ(count, 0);
     EXPECT_EQ(g_Globals.CommPort, 5);
     g_Globals.CommPort = 1;

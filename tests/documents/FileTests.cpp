@@ -274,7 +274,8 @@ TEST_F(FileTest, RenamingToAnExistingNameFailsAndKeepsBothFiles) {
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &error));
     harness.Frame().Action(ID_RENAME_FILE)->trigger();
     EXPECT_TRUE(user.Done());
-    EXPECT_EQ(error, "Access to " + Path("z.orv") + " was denied.");
+    EXPECT_EQ(error,
+              "The name y.orv is already taken in this folder.\nPlease choose another name.");
     EXPECT_EQ(ReadFileBytes(m_dir / "y.orv"), "first");
     EXPECT_EQ(ReadFileBytes(m_dir / "z.orv"), "second");
     EXPECT_EQ(harness.Frame().StatusText(), "File rename failed");
@@ -341,9 +342,30 @@ TEST_F(FileTest, RecentFileActionsArmTheEngineForASaveOrARestore) {
     EXPECT_FALSE(doc.OnOpenRecentFile(ID_FILE_MRU_FIRST));
     EXPECT_EQ(engine.ArmedKind(), Restore);
 
+    // The recent file is a backup: a save into it is asked for first, with
+    // No as the default answer, and No leaves the restore armed.
+    QString question;
     user.Then(PickAction(IDC_ACTION_SAVE, &caption, &overlay));
+    user.Then([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) {
+            return false;
+        }
+        question = box->text();
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
+        box->defaultButton()->click();
+        return true;
+    });
+    EXPECT_FALSE(doc.OnOpenRecentFile(ID_FILE_MRU_FIRST));
+    EXPECT_EQ(question, "The file " + QString::fromStdString(path) +
+                            " already exists.\nA memory save into it replaces the backup it "
+                            "holds.\nDo you want to replace it?");
+    EXPECT_EQ(engine.ArmedKind(), Restore);
+    user.Then(PickAction(IDC_ACTION_SAVE, &caption, &overlay));
+    user.Then(ModalDriver::Answer(QMessageBox::Yes));
     EXPECT_TRUE(doc.OnOpenRecentFile(ID_FILE_MRU_FIRST));
     EXPECT_EQ(engine.ArmedKind(), Save);
+    EXPECT_EQ(harness.Frame().ArmedNotice(), "a.orv waits for a memory save.");
 
     // The device asks to save: the recent file is used without a chooser.
     devsim::OutcomeKind outcome = devsim::OutcomeKind::Failed;

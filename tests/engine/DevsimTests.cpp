@@ -216,6 +216,8 @@ TEST_F(DevsimTest, IconAndSoundRequestsOnlyFromModelsThatImport) {
     EXPECT_EQ(out.kind, OutcomeKind::Completed) << devsim::Summary(out);
     EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
     EXPECT_EQ(mirelda.ReceivedBytes(), ReadFileBytes(path));
+    // An import file is made on the way: it never takes a place in the recent files.
+    EXPECT_TRUE(host.RecentFiles().empty());
 }
 
 }  // namespace

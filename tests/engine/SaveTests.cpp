@@ -240,6 +240,9 @@ TEST_F(SaveTest, QuestionMarkFromTheDeviceHaltsTheSave) {
     peer.Send("?");
     EXPECT_EQ(peer.Read(1), "?");
     EXPECT_EQ(host.WaitFinished(), IDM_HALTED_BY_DEVICE);
+    // The file was never written: the recent files do not name it.
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(host.RecentFiles().empty());
 }
 
 TEST_F(SaveTest, CancelActsAtOnceAndEndsWithCancelled) {

@@ -236,7 +236,9 @@ TEST(IconNames, RulesAreCheckedInOrder) {
     EXPECT_EQ(CheckIconName("my pic"), IDS_ICON_NAME_INVALID);
     EXPECT_EQ(CheckIconName("a.b"), IDS_ICON_NAME_INVALID);
     EXPECT_EQ(CheckIconName("Cat-9_z"), 0);
-    EXPECT_EQ(LoadString(CheckIconName("my pic")), "blah");
+    EXPECT_EQ(LoadString(CheckIconName("my pic")),
+              "Icon names may contain only letters (A-Z, a-z), digits (0-9), hyphens (-) and "
+              "underscores (_).");
 }
 
 }  // namespace

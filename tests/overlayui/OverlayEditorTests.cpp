@@ -256,6 +256,35 @@ TEST_F(OverlayEditorTest, ClearAllThenCancelWritesNothing) {
     EXPECT_TRUE(DeviceItemsEnabled());
 }
 
+TEST_F(OverlayEditorTest, EscapeLeavesLikeCancelButOffersToSaveEditsFirst) {
+    QString path = WriteOverlay("k.orv", OverlayCells());
+    std::string original = Bytes("k.orv");
+    EXPECT_EQ(Open(path).Button(IDC_CANCEL_EDIT)->text(), "C&ancel");
+    // Without edits Escape goes straight back, as Cancel does.
+    QTest::keyClick(Cell(5), Qt::Key_Escape);
+    EXPECT_EQ(g_Globals.CurrentViewId, kMainViewId);
+
+    Open(path);
+    Type(0, "abc");
+    ModalDriver user;
+    QString question;
+    user.Then(ModalDriver::Answer(QMessageBox::Cancel, &question));
+    QTest::keyClick(Cell(0), Qt::Key_Escape);
+    EXPECT_TRUE(user.Done());
+    EXPECT_EQ(question, "Save changes to " + path + "?");
+    EXPECT_EQ(g_Globals.CurrentViewId, kKeyboardViewId);
+    EXPECT_EQ(Cell(0)->toPlainText(), "abc");
+
+    // The window is active again once the question has gone: keys reach it.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame(), 3000));
+    user.Then(ModalDriver::Answer(QMessageBox::No));
+    QTest::keyClick(Cell(0), Qt::Key_Escape);
+    EXPECT_TRUE(user.Done());
+    EXPECT_EQ(g_Globals.CurrentViewId, kMainViewId);
+    EXPECT_EQ(Bytes("k.orv"), original);
+    EXPECT_TRUE(user.Unexpected().isEmpty());
+}
+
 TEST_F(OverlayEditorTest, ReloadRestoresTheFileWithoutAQuestion) {
     OverlayCells cells = SampleCells();
     Open(WriteOverlay("k.orv", cells));

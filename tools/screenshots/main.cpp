@@ -1,7 +1,8 @@
-// Renders the main window, the icon properties dialog, the progress dialog of
-// a restore in progress, the keyboard overlay editor and demonstration mode
-// during a save into PNG files, with a simulated device on a pseudo-terminal
-// and a profile in a temporary folder. Runs under Qt's offscreen platform.
+// Renders the main window (with a file armed, and in large type), the icon
+// properties dialog, the progress dialog of a restore in progress, the
+// keyboard overlay editor and demonstration mode during a save into PNG files, with a simulated
+// device on a pseudo-terminal and a profile in a temporary folder. Runs under Qt's offscreen
+// platform.
 //
 //   orv-screenshots OUTPUT_FOLDER
 #include <stdlib.h>
@@ -163,9 +164,24 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     orv::CMainFrame* frame = app.MainFrame();
     frame->activateWindow();
     WaitFor([&] { return frame->isActiveWindow(); }, 3000);
-    frame->SetStatusText(QStringLiteral("Ready"));
+    // A backup chosen with Save memory: the window says it waits for the device.
+    QDir backups(QDir(home).filePath(QStringLiteral("Backups")));
+    backups.mkpath(QStringLiteral("."));
+    QString memory = backups.filePath(QStringLiteral("Mirelda backup.ORV"));
+    orv::g_Globals.SerialPort->ArmTransfer(memory.toStdString(), orv::Save);
+    frame->ShowArmedTransfer();
     WaitFor([] { return false; }, 200);
     bool ok = Save(frame, out.filePath(QStringLiteral("main-window.png")));
+
+    // The same window in large type, as a user with low vision sets it.
+    const QFont usual = QApplication::font();
+    QFont large = usual;
+    large.setPointSizeF(18);
+    QApplication::setFont(large);
+    WaitFor([] { return false; }, 200);
+    ok = Save(frame, out.filePath(QStringLiteral("main-window-large-type.png"))) && ok;
+    QApplication::setFont(usual);
+    WaitFor([] { return false; }, 200);
 
     // The icon properties dialog as Import Icons shows it for a picture.
     QDir pictures(QDir(home).filePath(QStringLiteral("Pictures")));
@@ -189,9 +205,6 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     // A restore of a sample memory; the device pauses before it answers a
     // record in the middle, and the dialog is taken during the pause. The
     // dialog runs its own event loop, so the steps are driven by a timer.
-    QDir backups(QDir(home).filePath(QStringLiteral("Backups")));
-    backups.mkpath(QStringLiteral("."));
-    QString memory = backups.filePath(QStringLiteral("Mirelda backup.ORV"));
     orv::devsim::WriteMemoryFile(memory.toStdString(), orv::devsim::MakeSampleMemory(kModel, 400));
     orv::g_Globals.SerialPort->ArmTransfer(memory.toStdString(), orv::Restore);
     orv::devsim::Script script;
@@ -250,9 +263,6 @@ bool DemoScreenshot(QApplication& qtApp, const QDir& out, const QString& home) {
         if (demo.Device().Progress().recordsSent < 140) {
             return false;
         }
-        // Over the main window, as a dialog owned by it stands.
-        QRect main = frame->frameGeometry();
-        dialog->move(main.center() - QPoint(dialog->width() / 2, dialog->height() / 3));
         ok = Save(Desktop({frame, &panel, dialog}), out.filePath("demo-mode.png"));
         return true;
     };
