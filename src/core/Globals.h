@@ -7,7 +7,6 @@
 
 namespace orv {
 
-class CORVSerialPort;
 class CORVView;
 class CKeyboardView;
 
@@ -23,7 +22,6 @@ struct CORVGlobals {
     int CommPort = 0;  // 1-9
     CORVView* MainView = nullptr;
     CKeyboardView* KeyboardView = nullptr;
-    CORVSerialPort* SerialPort = nullptr;
     std::string LastFilePath;
     std::string MainTitle;
     int MaintainAspectRatio = 0;

@@ -29,7 +29,8 @@
 
 namespace orv {
 
-CORVDoc::CORVDoc(CRecentFiles& recentFiles) : m_recentFiles(recentFiles) {}
+CORVDoc::CORVDoc(CORVSerialPort& engine, CRecentFiles& recentFiles)
+    : m_engine(engine), m_recentFiles(recentFiles) {}
 
 CORVDoc::~CORVDoc() = default;
 
@@ -107,7 +108,7 @@ void CORVDoc::SwitchView(int viewId) {
 }
 
 void CORVDoc::OnDeleteFile() {
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_engine, DialogParent());
     if (dlg.RunForCommand(ID_DELETE_FILE) != 1) {
         return;
     }
@@ -144,7 +145,7 @@ void CORVDoc::OnDeleteFile() {
 }
 
 void CORVDoc::OnRenameFile() {
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_engine, DialogParent());
     if (dlg.RunForCommand(ID_RENAME_FILE) != 1) {
         return;
     }
@@ -184,14 +185,9 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
         return false;
     }
     ORV_CHECK(m_frame);
-    CORVSerialPort* engine = g_Globals.SerialPort;
     switch (dlg.ChosenAction()) {
         case IDC_ACTION_SAVE:
         case IDC_ACTION_RESTORE:
-            if (!engine) {
-                ORV_INTERNAL_ERROR();
-                break;
-            }
             if (dlg.ChosenAction() == IDC_ACTION_RESTORE &&
                 !ConfirmRestoreFrom(path, DialogParent())) {
                 return false;
@@ -204,8 +200,8 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
                                QMessageBox::No) != QMessageBox::Yes) {
                 return false;
             }
-            engine->ArmTransfer(StdStr(path),
-                                dlg.ChosenAction() == IDC_ACTION_SAVE ? Save : Restore);
+            m_engine.ArmTransfer(StdStr(path),
+                                 dlg.ChosenAction() == IDC_ACTION_SAVE ? Save : Restore);
             if (m_frame) {
                 m_frame->ShowArmedTransfer();
             }

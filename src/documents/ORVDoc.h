@@ -12,12 +12,15 @@
 namespace orv {
 
 class CDocumentFrame;
+class CORVSerialPort;
 class CRecentFiles;
 
 class CORVDoc : public QObject, public COverlayEditorDoc {
     Q_OBJECT
 public:
-    explicit CORVDoc(CRecentFiles& recentFiles);
+    // engine: armed by the recent-file commands; its format chooses the
+    // choosers' filters.
+    CORVDoc(CORVSerialPort& engine, CRecentFiles& recentFiles);
     ~CORVDoc() override;
 
     void SetFrame(CDocumentFrame* frame) { m_frame = frame; }
@@ -68,6 +71,7 @@ public:
     bool OnOpenRecentFile(int commandId);
 
 private:
+    CORVSerialPort& m_engine;
     CRecentFiles& m_recentFiles;
     // The name to save under when the document's file is gone or read-only;
     // empty when the user cancelled.

@@ -154,7 +154,7 @@ void CORVDoc::OnEditKeyboardOverlay() {
     if (g_Globals.CurrentViewId == kKeyboardViewId && !SaveOverlayEdits()) {
         return;
     }
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_engine, DialogParent());
     if (dlg.RunForCommand(ID_EDIT_OVERLAY) != 1) {
         return;
     }

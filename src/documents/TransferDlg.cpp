@@ -59,8 +59,8 @@ void CTransferDlg::SetTickSource(TickSource source) {
     Ticks() = std::move(source);
 }
 
-CTransferDlg::CTransferDlg(QObject* handBackTarget, QWidget* parent)
-    : QDialog(parent), m_handBackTarget(handBackTarget) {
+CTransferDlg::CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWidget* parent)
+    : QDialog(parent), m_engine(engine), m_handBackTarget(handBackTarget) {
     setObjectName(QStringLiteral("141"));
     setWindowTitle(LoadQString(IDS_TRANSFER_CAPTION));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -161,7 +161,6 @@ void CTransferDlg::OnInitDialog() {
     m_status->setFont(bold);
     m_status->setText(LoadQString(IDM_TRANSFER_IN_PROGRESS));
 
-    CORVSerialPort* engine = g_Globals.SerialPort;
     QString model = QStr(g_Globals.ModelName);
     QString disk = LoadQString(IDS_DISK);
     m_direction->setText(m_bMode ? FormatQString(IDM_TRANSFER_DIRECTION, model, disk)
@@ -173,13 +172,9 @@ void CTransferDlg::OnInitDialog() {
     m_nTickAtLastRate = Now();
     m_rate->setText(QStringLiteral("0"));
 
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-        return;
-    }
-    ShowFileName(*engine);
-    engine->SetNotificationTarget(static_cast<QObject*>(this));
-    engine->SignalRequest();
+    ShowFileName();
+    m_engine.SetNotificationTarget(static_cast<QObject*>(this));
+    m_engine.SignalRequest();
 }
 
 void CTransferDlg::ShowOutcome(int messageId) {
@@ -201,9 +196,9 @@ void CTransferDlg::ShowOutcome(int messageId) {
     }
 }
 
-void CTransferDlg::ShowFileName(CORVSerialPort& engine) {
-    m_file->setText(QStr(engine.ArmedKind() == ImportSound ? engine.SoundSourcePath()
-                                                           : engine.CurrentFileName()));
+void CTransferDlg::ShowFileName() {
+    m_file->setText(QStr(m_engine.ArmedKind() == ImportSound ? m_engine.SoundSourcePath()
+                                                             : m_engine.CurrentFileName()));
 }
 
 void CTransferDlg::customEvent(QEvent* event) {
@@ -215,18 +210,15 @@ void CTransferDlg::customEvent(QEvent* event) {
     QDialog::customEvent(event);
 }
 
-void CTransferDlg::AskDisk(CORVSerialPort& engine, const QString& text) {
+void CTransferDlg::AskDisk(const QString& text) {
     if (ShowMessageBox(text, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
                        QMessageBox::Ok) != QMessageBox::Ok) {
-        engine.SetCancel();
+        m_engine.SetCancel();
     }
 }
 
 void CTransferDlg::OnTransferNotify(int code, long value) {
-    CORVSerialPort* engine = EngineForNotification(code);
-    if (!engine) {
-        return;  // without an engine no notification can be waiting
-    }
+    CheckNotification(code, m_engine);
     switch (code) {
         case TN_SET_TOTAL:
             m_nProgressBytes = 0;
@@ -255,24 +247,23 @@ void CTransferDlg::OnTransferNotify(int code, long value) {
             break;
         }
         case TN_DISK_FULL:
-            AskDisk(*engine, LoadQString(IDM_DISK_FULL));
-            ShowFileName(*engine);
+            AskDisk(LoadQString(IDM_DISK_FULL));
+            ShowFileName();
             break;
         case TN_CANNOT_CONTINUE:
-            AskDisk(*engine, LoadQString(IDM_CANNOT_CONTINUE) + QStr(engine->FileErrorText()));
+            AskDisk(LoadQString(IDM_CANNOT_CONTINUE) + QStr(m_engine.FileErrorText()));
             break;
         case TN_INSERT_CONTINUATION:
-            AskDisk(*engine,
-                    FormatQString(IDM_INSERT_CONTINUATION, QStr(engine->CurrentFileName())));
-            ShowFileName(*engine);
+            AskDisk(FormatQString(IDM_INSERT_CONTINUATION, QStr(m_engine.CurrentFileName())));
+            ShowFileName();
             break;
         case TN_REINSERT_FIRST:
-            AskDisk(*engine, LoadQString(IDM_REINSERT_FIRST));
-            ShowFileName(*engine);
+            AskDisk(LoadQString(IDM_REINSERT_FIRST));
+            ShowFileName();
             break;
         case TN_FINISHED:
             ShowOutcome(static_cast<int>(value & 0xFFFF));
-            ShowFileName(*engine);
+            ShowFileName();
             m_bFinished = true;
             // The worker stays blocked until the frame releases it after the
             // dialog has closed.
@@ -281,26 +272,22 @@ void CTransferDlg::OnTransferNotify(int code, long value) {
             ORV_INTERNAL_ERROR();
             break;
     }
-    engine->SignalRequest();
+    m_engine.SignalRequest();
 }
 
 void CTransferDlg::OnCancel() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-    }
-    if (m_bFinished || !engine) {
+    if (m_bFinished) {
         done(0);
         return;
     }
     QString question =
-        m_bMode ? FormatQString(IDM_CANCEL_SAVE_QUESTION, QStr(engine->CurrentFileName()))
+        m_bMode ? FormatQString(IDM_CANCEL_SAVE_QUESTION, QStr(m_engine.CurrentFileName()))
                 : FormatQString(IDM_CANCEL_RESTORE_QUESTION, QStr(g_Globals.ModelName));
     CYesNoDlg ask(question, this);
     int answer = ask.exec();
     // The transfer may have ended while the question was open.
     if (answer == CYesNoDlg::IDYES && !m_bFinished) {
-        engine->SetCancel();
+        m_engine.SetCancel();
     }
 }
 
@@ -309,16 +296,12 @@ void CTransferDlg::reject() {
 }
 
 void CTransferDlg::HandBackTarget() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (engine && engine->NotificationTarget() == static_cast<QObject*>(this)) {
-        engine->SetNotificationTarget(m_handBackTarget.data());
+    if (m_engine.NotificationTarget() == static_cast<QObject*>(this)) {
+        m_engine.SetNotificationTarget(m_handBackTarget.data());
     }
 }
 
 void CTransferDlg::done(int result) {
-    if (!g_Globals.SerialPort) {
-        ORV_INTERNAL_ERROR();
-    }
     HandBackTarget();
     QDialog::done(result);
 }

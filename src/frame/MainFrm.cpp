@@ -84,8 +84,8 @@ QString TwoLines(const QString& label, const QFontMetrics& metrics) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CORVDoc& doc, const CRecentFiles& recentFiles)
-    : m_doc(doc), m_recentFiles(recentFiles), m_views(new QStackedWidget(this)) {
+CMainFrame::CMainFrame(CORVDoc& doc, CORVSerialPort& engine, const CRecentFiles& recentFiles)
+    : m_doc(doc), m_engine(engine), m_recentFiles(recentFiles), m_views(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("MainFrame"));
     // A fixed-size window with no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -376,16 +376,15 @@ QString CMainFrame::StatusText() const {
 }
 
 void CMainFrame::ShowArmedTransfer() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (m_bServingRequest || !engine || !engine->IsArmed()) {
+    if (m_bServingRequest || !m_engine.IsArmed()) {
         SetArmedNotice(QString(), QString());
         return;
     }
-    int id = IDM_ARMED_SAVE + static_cast<int>(engine->ArmedKind());
+    int id = IDM_ARMED_SAVE + static_cast<int>(m_engine.ArmedKind());
     if (!ORV_CHECK(id >= IDM_ARMED_SAVE && id <= IDM_ARMED_SOUND)) {
         return;
     }
-    QString path = QStr(engine->CurrentFileName());
+    QString path = QStr(m_engine.CurrentFileName());
     // A long name is shortened in its middle: the status bar cannot wrap.
     QString name = statusBar()->fontMetrics().elidedText(QFileInfo(path).fileName(),
                                                          Qt::ElideMiddle, width() / 2);
@@ -465,19 +464,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {
-    CORVFileDlg dlg(kind == Save ? CORVFileDlg::Kind::Save : CORVFileDlg::Kind::Open, this);
+    CORVFileDlg dlg(kind == Save ? CORVFileDlg::Kind::Save : CORVFileDlg::Kind::Open, m_engine,
+                    this);
     if (dlg.RunForCommand(commandId) != 1) {
         return false;
     }
     if (kind == Restore && !ConfirmRestoreFrom(dlg.PathName(), this)) {
         return false;
     }
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-        return false;
-    }
-    engine->ArmTransfer(StdStr(dlg.PathName()), kind);
+    m_engine.ArmTransfer(StdStr(dlg.PathName()), kind);
     ShowArmedTransfer();
     return true;
 }
@@ -490,44 +485,41 @@ bool CMainFrame::OnRestoreMemory() {
     return MemoryFileCommand(ID_RESTORE_MEMORY, Restore);
 }
 
-void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
-                                      bool (CMainFrame::*chooser)(), bool saveMode) {
+void CMainFrame::RunRequestedTransfer(TransferKind kind, bool (CMainFrame::*chooser)(),
+                                      bool saveMode) {
     // The transfer starts now, or is refused: either way the arming ends.
     QScopedValueRollback serving(m_bServingRequest, true);
     ShowArmedTransfer();
-    bool armed = engine.IsArmed() && engine.ArmedKind() == kind;
+    bool armed = m_engine.IsArmed() && m_engine.ArmedKind() == kind;
     if (!armed) {
         // A file the engine refused to arm (it could not be read) counts as no
         // file: the device is told the transfer was cancelled instead of the
         // transfer starting with the wrong file or none.
         bool chosen = (this->*chooser)();
-        armed = chosen && engine.IsArmed() && engine.ArmedKind() == kind;
+        armed = chosen && m_engine.IsArmed() && m_engine.ArmedKind() == kind;
     }
     if (!armed) {
-        engine.SetCancel();
+        m_engine.SetCancel();
         return;
     }
-    CTransferDlg dlg(this, this);
+    CTransferDlg dlg(m_engine, this, this);
     dlg.Run(saveMode);
 }
 
 void CMainFrame::OnTransferRequest(int code) {
-    CORVSerialPort* engine = EngineForNotification(code);
-    if (!engine) {
-        return;
-    }
+    CheckNotification(code, m_engine);
     switch (code) {
         case TN_SAVE_REQUEST:
-            RunRequestedTransfer(*engine, Save, &CMainFrame::OnSaveMemory, true);
+            RunRequestedTransfer(Save, &CMainFrame::OnSaveMemory, true);
             break;
         case TN_RESTORE_REQUEST:
-            RunRequestedTransfer(*engine, Restore, &CMainFrame::OnRestoreMemory, false);
+            RunRequestedTransfer(Restore, &CMainFrame::OnRestoreMemory, false);
             break;
         case TN_ICONS_REQUEST:
-            RunRequestedTransfer(*engine, ImportIcons, &CMainFrame::OnImportIcons, false);
+            RunRequestedTransfer(ImportIcons, &CMainFrame::OnImportIcons, false);
             break;
         case TN_SOUND_REQUEST:
-            RunRequestedTransfer(*engine, ImportSound, &CMainFrame::OnImportSound, false);
+            RunRequestedTransfer(ImportSound, &CMainFrame::OnImportSound, false);
             break;
         case TN_FINISHED:
             break;
@@ -535,7 +527,7 @@ void CMainFrame::OnTransferRequest(int code) {
             ORV_INTERNAL_ERROR();
             break;
     }
-    engine->SignalRequest();
+    m_engine.SignalRequest();
 }
 
 }  // namespace orv

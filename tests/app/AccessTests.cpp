@@ -124,7 +124,7 @@ TEST_F(AccessTest, ProgressDialogTiesCaptionsToValuesNamesTheBarAndAnnouncesTheO
         buttonWidget->click();
         return true;
     });
-    CTransferDlg dlg(&frame, &frame);
+    CTransferDlg dlg(harness.Engine(), &frame, &frame);
     dlg.Run(false);
     EXPECT_TRUE(checked);
     EXPECT_TRUE(PumpUntil([&] { return m_beeps >= 6; }, 3000));
@@ -154,7 +154,7 @@ TEST_F(AccessTest, AFailureSoundsDifferentAndCallsTheUserBackFromAnotherProgram)
         dlg->done(0);
         return true;
     });
-    CTransferDlg dlg(&frame, &frame);
+    CTransferDlg dlg(harness.Engine(), &frame, &frame);
     dlg.Run(true);
     EXPECT_EQ(description, "Communications timeout.\nPlease check your cable connections.");
     EXPECT_EQ(m_attention, QList<QWidget*>{&frame});

@@ -58,12 +58,11 @@ TEST(StartUp, EmptyProfileNumbersTheOnlyAdapterDefaultsAndExitWritesTheSettings)
     EXPECT_EQ(g_Globals.MainView->Instructions().toStdString(), LoadString(500));
     // Numbered before the port was opened: COM1 is the adapter and it is open.
     EXPECT_EQ(ProfileValue("Ports/COM1").toString().toStdString(), device.PortPath());
-    ASSERT_NE(g_Globals.SerialPort, nullptr);
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
-    EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM1");
+    EXPECT_TRUE(harness.Engine().IsPortOpen());
+    EXPECT_EQ(harness.Engine().PortName(), "COM1");
 
     harness.Exit();
-    EXPECT_EQ(g_Globals.SerialPort, nullptr);
+    EXPECT_FALSE(harness.Engine().IsPortOpen());
     EXPECT_EQ(ProfileValue("Version 4.2/BaudRate").toString(), "-1");
     EXPECT_EQ(ProfileValue("Version 4.2/Maintain Aspect Ratio").toInt(), 1);
     EXPECT_EQ(ProfileValue("Version 4.2/CommPort").toInt(), 1);
@@ -78,7 +77,7 @@ TEST(StartUp, FileOnTheCommandLineIsListedFirstAndUnreadableFileEndsTheProgram) 
         AppHarness harness(32771, false);
         ASSERT_TRUE(harness.Start({QString::fromStdString(file)}));
         EXPECT_EQ(harness.App().RecentFiles().Entry(0).toStdString(), file);
-        EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
+        EXPECT_TRUE(harness.Engine().IsPortOpen());
     }
     {
         AppHarness harness(32771, false);
@@ -88,7 +87,7 @@ TEST(StartUp, FileOnTheCommandLineIsListedFirstAndUnreadableFileEndsTheProgram) 
         EXPECT_FALSE(harness.Start({QString::fromStdString((dir / "missing.ORV").string())}));
         EXPECT_TRUE(text.contains("missing.ORV was not found.")) << text.toStdString();
         // Refused before the engine was made: no port was opened.
-        EXPECT_EQ(g_Globals.SerialPort, nullptr);
+        EXPECT_FALSE(harness.Engine().IsPortOpen());
     }
 }
 
@@ -279,8 +278,8 @@ TEST(DeviceSelection, ShowsHidesButtonsEnablesCommandsAndReopensThePort) {
         EXPECT_TRUE(frame.Action(c.id)->isChecked());
         EXPECT_TRUE(frame.ToolbarButton(ID_SAVE_MEMORY)->isEnabled());
         // Closed and opened again, on the same port.
-        EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen()) << c.title;
-        EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM1");
+        EXPECT_TRUE(harness.Engine().IsPortOpen()) << c.title;
+        EXPECT_EQ(harness.Engine().PortName(), "COM1");
     }
     int checked = 0;
     for (int id = 32771; id <= 32780; ++id) {

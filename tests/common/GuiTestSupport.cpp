@@ -264,6 +264,10 @@ void AppHarness::Exit() {
     m_exited = true;
 }
 
+CORVSerialPort& AppHarness::Engine() {
+    return m_app->Engine();
+}
+
 CMainFrame& AppHarness::Frame() {
     return *m_app->MainFrame();
 }

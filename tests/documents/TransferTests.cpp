@@ -128,7 +128,7 @@ TEST_F(TransferTest, SaveArmedFromTheMenuRunsWhenTheDeviceAsksWithoutASecondChoo
     ASSERT_TRUE(harness.Activate());
     EXPECT_EQ(title, "Save Memory To File");
     EXPECT_TRUE(createPrompt.contains("This file does not exist.")) << createPrompt.toStdString();
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     ASSERT_TRUE(engine.IsArmed());
     EXPECT_EQ(engine.ArmedKind(), Save);
     EXPECT_EQ(g_Globals.LastFilePath, path);
@@ -168,7 +168,7 @@ TEST_F(TransferTest, RequestForAnotherKindAsksForAFileAndACancelledChooserReleas
     harness.Frame().Action(ID_RESTORE_MEMORY)->trigger();
     ASSERT_TRUE(harness.Activate());
     EXPECT_EQ(restoreTitle, "Restore Memory From File");
-    ASSERT_EQ(g_Globals.SerialPort->ArmedKind(), Restore);
+    ASSERT_EQ(harness.Engine().ArmedKind(), Restore);
 
     // Armed for a restore, the device asks to save: the chooser comes up now.
     user.Then(ModalDriver::CancelChooser(&saveTitle));
@@ -203,7 +203,7 @@ TEST_F(TransferTest, RequestForAnotherKindAsksForAFileAndACancelledChooserReleas
 TEST_F(TransferTest, CancelAnsweredNoGoesOnAndYesEndsTheSaveAsIncomplete) {
     AppHarness harness;
     std::string path = (m_dir / "MEM.ORV").string();
-    g_Globals.SerialPort->ArmTransfer(path, Save);
+    harness.Engine().ArmTransfer(path, Save);
 
     // The device keeps the line waiting with ENQ before its 40th record, long
     // enough for the questions.
@@ -255,7 +255,7 @@ TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {
     std::string path = (m_dir / "MEM.ORV").string();
     devsim::MemoryImage memory = devsim::MakeSampleMemory(32776, 60);
     devsim::WriteMemoryFile(path, memory);
-    g_Globals.SerialPort->ArmTransfer(path, Restore);
+    harness.Engine().ArmTransfer(path, Restore);
 
     devsim::Script script;
     script.letter = 'L';
@@ -292,7 +292,7 @@ TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {
 
     // The engine is ready for the next request: a late Yes left no cancel behind.
     ASSERT_TRUE(harness.Activate());
-    g_Globals.SerialPort->ArmTransfer(path, Restore);
+    harness.Engine().ArmTransfer(path, Restore);
     user.Then(FinishTransfer(&seen));
     device.Start(script);
     outcome = WaitForDevice(device);
@@ -303,7 +303,7 @@ TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {
 TEST_F(TransferTest, RequestsCountOnlyWhileTheMainWindowIsActive) {
     AppHarness harness;
     std::string path = (m_dir / "MEM.ORV").string();
-    g_Globals.SerialPort->ArmTransfer(path, Save);
+    harness.Engine().ArmTransfer(path, Save);
     QWidget other;
     other.show();
     other.activateWindow();
@@ -353,7 +353,7 @@ protected:
     // Restores MEM.ORV and answers the disk prompt with button.
     std::optional<devsim::Outcome> Restore(AppHarness& harness, QMessageBox::StandardButton button,
                                            QString* prompt, Seen* seen) {
-        g_Globals.SerialPort->ArmTransfer((m_dir / "MEM.ORV").string(), orv::Restore);
+        harness.Engine().ArmTransfer((m_dir / "MEM.ORV").string(), orv::Restore);
         ModalDriver user;
         user.Then(ModalDriver::Answer(button, prompt));
         user.Then(FinishTransfer(seen));
@@ -448,15 +448,15 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
                   "Communications timeout.\nPlease check your cable connections.");
         EXPECT_EQ(dlg->findChild<QPushButton*>("2")->text(), "OK");
         // Until it is closed the dialog keeps the notifications.
-        EXPECT_EQ(g_Globals.SerialPort->NotificationTarget(), static_cast<QObject*>(dlg));
+        EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(dlg));
         checked = true;
         dlg->reject();  // Escape closes it once the transfer has ended
         return true;
     });
-    CTransferDlg dlg(&harness.Frame(), &harness.Frame());
+    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
     dlg.Run(false);
     EXPECT_TRUE(checked);
-    EXPECT_EQ(g_Globals.SerialPort->NotificationTarget(), static_cast<QObject*>(&harness.Frame()));
+    EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(&harness.Frame()));
     // A time-out is no success: three beeps instead of six.
     EXPECT_TRUE(PumpUntil([&] { return m_beeps == 3; }, 3000));
     EXPECT_TRUE(user.Unexpected().isEmpty());
@@ -499,7 +499,7 @@ TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsThe
         dlg->findChild<QPushButton*>("2")->click();
         return true;
     });
-    CTransferDlg dlg(&harness.Frame(), &harness.Frame());
+    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
     dlg.Run(true);
     ASSERT_EQ(prompts.size(), 4);
     EXPECT_EQ(prompts[0],

@@ -267,7 +267,7 @@ TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     EXPECT_EQ(names[0], "cat");
     EXPECT_EQ(labels[1], "Icon &Name for my pic.bmp");
     EXPECT_EQ(names[1], "my");
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     EXPECT_TRUE(engine.IsArmed());
     EXPECT_EQ(engine.ArmedKind(), ImportIcons);
     EXPECT_EQ(engine.CurrentFileName(), kIconImportFileName);
@@ -304,7 +304,7 @@ TEST_F(ImportTest, CancelStoresNeitherTheSettingNorAnArming) {
     QTest::keyClick(&harness.Frame(), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(user.WaitDone());
     EXPECT_EQ(g_Globals.MaintainAspectRatio, 1);
-    EXPECT_FALSE(g_Globals.SerialPort->IsArmed());
+    EXPECT_FALSE(harness.Engine().IsArmed());
     EXPECT_FALSE(fs::exists(kIconImportFileName));
 
     // The same with OK: stored, and written to the profile at exit.
@@ -314,7 +314,7 @@ TEST_F(ImportTest, CancelStoresNeitherTheSettingNorAnArming) {
     harness.Frame().Action(ID_IMPORT_ICONS)->trigger();
     ASSERT_TRUE(user.WaitDone());
     EXPECT_EQ(g_Globals.MaintainAspectRatio, 0);
-    EXPECT_TRUE(g_Globals.SerialPort->IsArmed());
+    EXPECT_TRUE(harness.Engine().IsArmed());
     harness.Exit();
     EXPECT_EQ(ProfileValue("Version 4.2/Maintain Aspect Ratio").toInt(), 0);
 }
