@@ -140,6 +140,8 @@ bool CORVApp::InitInstance() {
     ConnectCommands();
     m_view = new CORVView(m_frame->Views());
     m_frame->Views()->addWidget(m_view);
+    m_doc->SetMainView(m_view);
+    m_reporter.SetMainView(m_view);
     m_view->OnInitialUpdate();
     m_frame->SetActiveView(m_view);
     m_host->SetMainWindow(m_frame.get());

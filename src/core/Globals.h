@@ -7,9 +7,6 @@
 
 namespace orv {
 
-class CORVView;
-class CKeyboardView;
-
 constexpr int kMainViewId = 101;      // the main form is shown
 constexpr int kKeyboardViewId = 140;  // the overlay editor is shown
 
@@ -20,8 +17,6 @@ struct CORVGlobals {
     std::string ModelName;
     int CurrentViewId = 0;
     int CommPort = 0;  // 1-9
-    CORVView* MainView = nullptr;
-    CKeyboardView* KeyboardView = nullptr;
     std::string LastFilePath;
     std::string MainTitle;
     int MaintainAspectRatio = 0;

@@ -73,6 +73,18 @@ bool CORVDoc::OnOpenDocument(const QString& path) {
     return true;
 }
 
+void CORVDoc::SetMainView(CORVView* view) {
+    m_mainView = view;
+}
+
+CORVView* CORVDoc::MainView() const {
+    return m_mainView;
+}
+
+CKeyboardView* CORVDoc::KeyboardView() const {
+    return m_keyboardView;
+}
+
 void CORVDoc::SwitchView(int viewId) {
     if (!m_frame) {
         ORV_INTERNAL_ERROR();
@@ -81,27 +93,27 @@ void CORVDoc::SwitchView(int viewId) {
     QWidget* shown = m_frame->ActiveView();
     QWidget* next = nullptr;
     if (viewId == kKeyboardViewId) {
-        ORV_CHECK(shown == g_Globals.MainView);
-        if (!g_Globals.KeyboardView) {
+        ORV_CHECK(shown == m_mainView);
+        if (!m_keyboardView) {
             if (auto* main = qobject_cast<CORVView*>(shown)) {
-                g_Globals.MainView = main;
+                m_mainView = main;
             }
-            g_Globals.KeyboardView = new CKeyboardView(*this, m_frame->Views());
+            m_keyboardView = new CKeyboardView(*this, m_frame->Views());
         }
-        next = g_Globals.KeyboardView;
+        next = m_keyboardView;
     } else {
-        ORV_CHECK(shown == g_Globals.KeyboardView && g_Globals.MainView);
-        if (!g_Globals.MainView) {
+        ORV_CHECK(shown == m_keyboardView && m_mainView);
+        if (!m_mainView) {
             return;
         }
         // Unsaved edits are dropped without a question.
         SetModifiedFlag(false);
-        next = g_Globals.MainView;
+        next = m_mainView;
     }
     m_frame->SetActiveView(next);
     g_Globals.CurrentViewId = viewId;
-    if (next == g_Globals.MainView) {
-        g_Globals.MainView->OnActivateView();
+    if (next == m_mainView) {
+        m_mainView->OnActivateView();
     }
     // The device items follow the view shown.
     m_frame->UpdateCommandUI();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include "overlay/OverlayCells.h"
@@ -12,6 +13,8 @@
 namespace orv {
 
 class CDocumentFrame;
+class CKeyboardView;
+class CORVView;
 class CORVSerialPort;
 class CRecentFiles;
 
@@ -44,6 +47,11 @@ public:
 
     // Shows the main form (101) or the overlay editor (140) in the frame.
     void SwitchView(int viewId) override;
+    // The document's views while they exist: the main form, which its creator
+    // hands over, and the overlay editor, made when first shown.
+    void SetMainView(CORVView* view);
+    CORVView* MainView() const;
+    CKeyboardView* KeyboardView() const;
 
     // Replaces the overlay with the file's. False when it could not be read
     // (the user has been told; the cells then hold what was read before the
@@ -79,6 +87,8 @@ private:
     QWidget* DialogParent() const;
 
     CDocumentFrame* m_frame = nullptr;
+    QPointer<CORVView> m_mainView;
+    QPointer<CKeyboardView> m_keyboardView;
     OverlayCells m_cells;
     QString m_strPathName;
     bool m_bModified = false;

@@ -72,15 +72,10 @@ CORVView::CORVView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_instructions);
 }
 
-CORVView::~CORVView() {
-    if (g_Globals.MainView == this) {
-        g_Globals.MainView = nullptr;
-    }
-}
+CORVView::~CORVView() = default;
 
 void CORVView::OnInitialUpdate() {
     g_Globals.CurrentViewId = kMainViewId;
-    g_Globals.MainView = this;
     if (!m_bFontEnlarged) {
         FitInstructions();
         m_bFontEnlarged = true;

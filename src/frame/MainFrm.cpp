@@ -403,7 +403,7 @@ void CMainFrame::SetArmedNotice(const QString& inStatusBar, const QString& inMai
     } else if (!shown.isEmpty() && StatusText() == shown) {
         SetStatusText(QString());
     }
-    if (CORVView* view = g_Globals.MainView) {
+    if (CORVView* view = m_doc.MainView()) {
         view->SetArmedNotice(inMainForm);
     }
 }

@@ -143,9 +143,6 @@ CKeyboardView::~CKeyboardView() {
     for (CCellEdit* cell : m_cells) {
         disconnect(cell, nullptr, this, nullptr);
     }
-    if (g_Globals.KeyboardView == this) {
-        g_Globals.KeyboardView = nullptr;
-    }
 }
 
 QPushButton* CKeyboardView::AddButton(int id, const QString& text,

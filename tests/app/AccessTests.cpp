@@ -280,7 +280,7 @@ TEST_F(AccessTest, OverlayKeysAreNamedAndStayFramedInAHighContrastTheme) {
     WriteFileBytes(m_dir / "k.orv", OverlayFileBytes(SampleCells()));
     ASSERT_TRUE(
         harness.App().Document().OpenOverlay(QString::fromStdString((m_dir / "k.orv").string())));
-    CKeyboardView& view = *g_Globals.KeyboardView;
+    CKeyboardView& view = *harness.App().Document().KeyboardView();
     for (int k : {0, 7, 31}) {
         QAccessibleInterface* key = Acc(view.Cell(k));
         EXPECT_EQ(key->role(), QAccessible::EditableText);

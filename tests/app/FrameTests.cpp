@@ -55,7 +55,7 @@ TEST(StartUp, EmptyProfileNumbersTheOnlyAdapterDefaultsAndExitWritesTheSettings)
     EXPECT_EQ(g_Globals.BaudIndex, -1);
     EXPECT_EQ(g_Globals.CommPort, 1);
     EXPECT_EQ(harness.Frame().windowTitle(), "ORV - Corvane");
-    EXPECT_EQ(g_Globals.MainView->Instructions().toStdString(), LoadString(500));
+    EXPECT_EQ(harness.App().MainView()->Instructions().toStdString(), LoadString(500));
     // Numbered before the port was opened: COM1 is the adapter and it is open.
     EXPECT_EQ(ProfileValue("Ports/COM1").toString().toStdString(), device.PortPath());
     EXPECT_TRUE(harness.Engine().IsPortOpen());
@@ -270,7 +270,8 @@ TEST(DeviceSelection, ShowsHidesButtonsEnablesCommandsAndReopensThePort) {
         frame.Action(c.id)->trigger();
         Pump(20);
         EXPECT_EQ(frame.windowTitle(), c.title);
-        EXPECT_EQ(g_Globals.MainView->Instructions().toStdString(), LoadString(500 + c.id - 32771));
+        EXPECT_EQ(harness.App().MainView()->Instructions().toStdString(),
+                  LoadString(500 + c.id - 32771));
         EXPECT_EQ(frame.IsToolbarButtonShown(ID_EDIT_OVERLAY), c.overlay) << c.title;
         EXPECT_EQ(frame.IsToolbarButtonShown(ID_IMPORT_ICONS), c.icons) << c.title;
         EXPECT_EQ(frame.Action(ID_EDIT_OVERLAY)->isEnabled(), c.overlay) << c.title;
