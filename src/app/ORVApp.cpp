@@ -99,7 +99,7 @@ bool CORVApp::InitInstance() {
     if (!StartDemo()) {
         return false;
     }
-    // 1-2. One copy per user: a later start hands its command line over. A
+    // One copy per user: a later start hands its command line over. A
     // demonstration is a copy of its own, never mixed with the real one.
     if (m_serverName.isEmpty()) {
         m_serverName = CSingleInstance::DefaultServerName();
@@ -117,7 +117,7 @@ bool CORVApp::InitInstance() {
     m_bClassRegistered = m_instance->Listen();
     connect(m_instance.get(), &CSingleInstance::SecondStart, this, &CORVApp::OnSecondStart);
 
-    // 4-8. Model names, profile, recent files, settings.
+    // Model names, profile, recent files, settings.
     LoadModelNames();
     m_profile = m_demo ? m_demo->OpenProfile() : OpenUserProfile();
     m_recentFiles.Load(*m_profile);
@@ -127,7 +127,7 @@ bool CORVApp::InitInstance() {
     SetReporter(&m_reporter);
     QApplication::setWindowIcon(AppIcon());
 
-    // 9-11. Document, main frame and main form; a file on the command line.
+    // Document, main frame and main form; a file on the command line.
     m_doc = std::make_unique<CORVDoc>(*m_engine, m_recentFiles);
     m_frame = std::make_unique<CMainFrame>(*m_doc, *m_engine, m_recentFiles);
     m_doc->SetFrame(m_frame.get());
@@ -153,7 +153,7 @@ bool CORVApp::InitInstance() {
     m_frame->activateWindow();
     UpdateCommandUI();
 
-    // 12. The serial time-out of the command line.
+    // The serial time-out of the command line.
     g_nSerialTimeout = SerialTimeoutFromCommandLine(StdStr(m_arguments.join(QLatin1Char(' '))));
 
     // On the first start no device has a COM number yet: number the ones
@@ -164,7 +164,7 @@ bool CORVApp::InitInstance() {
         EnumeratePorts(*m_profile, numbers, descriptions);
     }
 
-    // 13-14. The engine and the port; a port that cannot be opened has been
+    // The port; one that cannot be opened has been
     // reported, and Port settings tries again.
     m_bEngineStarted = true;
     m_engine->SetNotificationTarget(static_cast<QObject*>(m_frame.get()));
@@ -173,7 +173,7 @@ bool CORVApp::InitInstance() {
     }
     m_engine->OpenPort();
 
-    // 15-16. Caption and instructions.
+    // Caption and instructions.
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
     SetMainTitle(g_Globals.MainTitle);
     ShowInstructions(InstructionsId(g_Globals.ModelIndex));

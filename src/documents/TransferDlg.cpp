@@ -13,6 +13,7 @@
 #include "documents/YesNoDlg.h"
 #include "engine/Serial.h"
 #include "ui/Beep.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/MessageBox.h"
 #include "ui/NotifyEvent.h"
@@ -48,7 +49,7 @@ uint32_t Now() {
 
 QLabel* MakeLabel(QWidget* parent, int id, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = new QLabel(parent);
-    label->setObjectName(QString::number(id));
+    label->setObjectName(ControlName(id));
     label->setAlignment(align);
     return label;
 }
@@ -61,32 +62,32 @@ void CTransferDlg::SetTickSource(TickSource source) {
 
 CTransferDlg::CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWidget* parent)
     : QDialog(parent), m_engine(engine), m_handBackTarget(handBackTarget) {
-    setObjectName(QStringLiteral("141"));
+    setObjectName(ControlName(IDD_TRANSFER));
     setWindowTitle(LoadQString(IDS_TRANSFER_CAPTION));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     // Made in reading order: a screen reader walks the children as created,
     // so each caption comes before its value.
-    m_direction = MakeLabel(this, 1053);
+    m_direction = MakeLabel(this, IDC_TRANSFER_DIRECTION);
     m_direction->setFont(ScaledFont(m_direction->font(), 1.15));
-    m_file = MakeLabel(this, 1054);
+    m_file = MakeLabel(this, IDC_TRANSFER_FILE);
     m_file->setWordWrap(true);
     m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* bytesLabel = new QLabel(LoadQString(IDS_TRANSFER_BYTES_LABEL), this);
-    m_bytes = MakeLabel(this, 1055, Qt::AlignRight | Qt::AlignVCenter);
+    m_bytes = MakeLabel(this, IDC_TRANSFER_BYTES, Qt::AlignRight | Qt::AlignVCenter);
     auto* rateLabel = new QLabel(LoadQString(IDS_TRANSFER_RATE_LABEL), this);
-    rateLabel->setObjectName(QStringLiteral("1071"));
-    m_rate = MakeLabel(this, 1057, Qt::AlignRight | Qt::AlignVCenter);
+    rateLabel->setObjectName(ControlName(IDC_TRANSFER_RATE_CAPTION));
+    m_rate = MakeLabel(this, IDC_TRANSFER_RATE, Qt::AlignRight | Qt::AlignVCenter);
     // The caption labels its value for assistive technology.
     bytesLabel->setBuddy(m_bytes);
     rateLabel->setBuddy(m_rate);
-    m_status = MakeLabel(this, 1056, Qt::AlignCenter);
+    m_status = MakeLabel(this, IDC_TRANSFER_STATUS, Qt::AlignCenter);
     m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_status->setWordWrap(true);
     m_status->setMargin(8);
     m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 4 + 16);
     m_bar = new QProgressBar(this);
-    m_bar->setObjectName(QStringLiteral("1005"));
+    m_bar->setObjectName(ControlName(IDC_TRANSFER_BAR));
     m_bar->setAccessibleName(LoadQString(IDS_TRANSFER_BAR_NAME));
     // The bar's room is kept while it is hidden: the dialog does not change
     // size, and so does not move, when a total arrives.
@@ -94,7 +95,7 @@ CTransferDlg::CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWid
     barPolicy.setRetainSizeWhenHidden(true);
     m_bar->setSizePolicy(barPolicy);
     m_button = new QPushButton(LoadQString(IDS_BUTTON_CANCEL), this);
-    m_button->setObjectName(QStringLiteral("2"));
+    m_button->setObjectName(ControlName(IDC_CANCEL));
     m_button->setDefault(true);
     connect(m_button, &QPushButton::clicked, this, &CTransferDlg::OnCancel);
 

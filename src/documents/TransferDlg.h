@@ -64,13 +64,13 @@ private:
     long long m_nBytesAtLastRate = 0;
     uint32_t m_nTickAtLastRate = 0;
 
-    QLabel* m_direction;    // 1053
-    QLabel* m_file;         // 1054
-    QLabel* m_bytes;        // 1055
-    QLabel* m_rate;         // 1057
-    QLabel* m_status;       // 1056
-    QProgressBar* m_bar;    // 1005
-    QPushButton* m_button;  // 2
+    QLabel* m_direction;
+    QLabel* m_file;
+    QLabel* m_bytes;
+    QLabel* m_rate;
+    QLabel* m_status;
+    QProgressBar* m_bar;
+    QPushButton* m_button;
 };
 
 }  // namespace orv

@@ -27,6 +27,7 @@
 #include "documents/RecentFiles.h"
 #include "documents/TransferDlg.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 #include "ui/NotifyEvent.h"
 #include "ui/QtText.h"
 #include "ui/ToolbarIcons.h"
@@ -109,7 +110,7 @@ bool CMainFrame::OnCreate() {
 
 QAction* CMainFrame::AddCommand(int commandId, const QString& menuText) {
     auto* action = new QAction(MenuLabel(menuText), this);
-    action->setObjectName(QString::number(commandId));
+    action->setObjectName(ControlName(commandId));
     action->setShortcut(MenuShortcut(menuText));
     action->setStatusTip(PromptStatus(commandId));
     action->setToolTip(PromptTip(commandId));
@@ -204,7 +205,7 @@ void CMainFrame::RebuildRecentFileMenu() {
     const CRecentFiles& recent = m_recentFiles;
     if (recent.IsEmpty()) {
         auto* placeholder = new QAction(LoadQString(IDS_MENU_RECENT_FILE), this);
-        placeholder->setObjectName(QString::number(ID_FILE_MRU_FIRST));
+        placeholder->setObjectName(ControlName(ID_FILE_MRU_FIRST));
         placeholder->setEnabled(false);
         m_recentActions.append(placeholder);
     } else {
@@ -213,7 +214,7 @@ void CMainFrame::RebuildRecentFileMenu() {
             // Menu text of the file: its number as mnemonic and the shortened path.
             QString label = QStringLiteral("&%1 %2").arg(i + 1).arg(recent.DisplayName(i));
             auto* item = new QAction(label, this);
-            item->setObjectName(QString::number(id));
+            item->setObjectName(ControlName(id));
             item->setStatusTip(recent.Entry(i));
             connect(item, &QAction::triggered, this, [this, id] {
                 m_doc.OnOpenRecentFile(id);
@@ -250,7 +251,7 @@ void CMainFrame::AddToolbarButton(QToolBar* bar, int commandId) {
     QAction* action = Action(commandId);
     action->setIcon(ToolbarIcon(commandId));
     auto* button = new QToolButton(bar);
-    button->setObjectName(QString::number(commandId));
+    button->setObjectName(ControlName(commandId));
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIconSize(kToolbarIconSize);

@@ -28,6 +28,7 @@
 #include "frame/MainFrm.h"
 #include "tests/common/GuiTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -204,7 +205,7 @@ TEST(MainFrame, MenusCarryTheCommandsWithMnemonicsAndAccelerators) {
     EXPECT_FALSE(frame.Action(32772)->isChecked());
     frame.RebuildRecentFileMenu();
     QAction* recent = TopMenu(frame, 0)->actions()[7];
-    EXPECT_EQ(recent->objectName(), "57616");
+    EXPECT_EQ(recent->objectName(), ControlName(ID_FILE_MRU_FIRST));
     EXPECT_FALSE(recent->isEnabled());
 }
 
@@ -373,8 +374,8 @@ TEST(About, MemoryFiguresComeFromTheKernelsReport) {
 
     CAboutDlg dlg;
     dlg.ShowMemoryStatus({268435456u, 42});
-    EXPECT_EQ(dlg.findChild<QLabel*>("1001")->text(), "262144 KB");
-    EXPECT_EQ(dlg.findChild<QLabel*>("1002")->text(), "42%");
+    EXPECT_EQ(dlg.findChild<QLabel*>(ControlName(IDC_ABOUT_MEMORY))->text(), "262144 KB");
+    EXPECT_EQ(dlg.findChild<QLabel*>(ControlName(IDC_ABOUT_RESOURCES))->text(), "42%");
     EXPECT_EQ(dlg.windowTitle(), "About ORV");
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <regex>
 #include <set>
+#include <sstream>
 
 #include "core/Catalogue.h"
 #include "core/Errors.h"
@@ -28,6 +31,30 @@ TEST(StringTable, UnknownNumbersGiveNothing) {
     EXPECT_EQ(LoadString(1), "");
     EXPECT_TRUE(HasString(IDS_APP_NAME));
     EXPECT_EQ(LoadString(IDS_APP_NAME), "ORV by Tarveline");
+}
+
+TEST(StringTable, EveryNamedTextNumberHasAText) {
+    // Every IDS_ and IDM_ name of the headers, read from the sources: a name
+    // added without its text would show the user an empty message.
+    const std::regex named(R"(^\s*(ID[SM]_\w+)\s*=\s*(\d+)\s*,)");
+    int names = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(test::SourceDir() / "src")) {
+        if (entry.path().extension() != ".h") {
+            continue;
+        }
+        std::istringstream lines(test::ReadFileBytes(entry.path()));
+        std::string line;
+        std::smatch m;
+        while (std::getline(lines, line)) {
+            if (std::regex_search(line, m, named)) {
+                ++names;
+                EXPECT_TRUE(HasString(std::stoi(m[2]))) << m[1] << " in " << entry.path();
+            }
+        }
+    }
+    // All of them were found, not an empty folder.
+    EXPECT_GT(names, 250);
 }
 
 TEST(StringTable, InstructionTextsKeepTheirExactWording) {

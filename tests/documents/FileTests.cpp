@@ -22,6 +22,7 @@
 #include "frame/MainFrm.h"
 #include "tests/common/GuiTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -408,7 +409,7 @@ ModalDriver::Step AnswerEmptyRestore(bool clickYes, QString* question) {
         if (!ask) {
             return false;
         }
-        *question = ask->findChild<QLabel*>("1070")->text();
+        *question = ask->findChild<QLabel*>(ControlName(IDC_QUESTION))->text();
         if (clickYes) {
             ask->YesButton()->click();
         } else {

@@ -18,6 +18,7 @@
 #include "tests/common/GuiTestSupport.h"
 #include "ui/Beep.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 #include "ui/NotifyEvent.h"
 
 namespace orv::test {
@@ -35,8 +36,8 @@ struct Seen {
     QString bytes;
 };
 
-QString LabelText(QWidget* dialog, const char* id) {
-    auto* label = dialog->findChild<QLabel*>(id);
+QString LabelText(QWidget* dialog, int id) {
+    auto* label = dialog->findChild<QLabel*>(ControlName(id));
     return label ? label->text() : QString();
 }
 
@@ -48,11 +49,11 @@ ModalDriver::Step FinishTransfer(Seen* seen) {
             return false;
         }
         seen->saveMode = dlg->IsSaveMode();
-        seen->direction = LabelText(dlg, "1053");
-        seen->file = LabelText(dlg, "1054");
-        seen->status = LabelText(dlg, "1056");
-        seen->bytes = LabelText(dlg, "1055");
-        auto* button = dlg->findChild<QPushButton*>("2");
+        seen->direction = LabelText(dlg, IDC_TRANSFER_DIRECTION);
+        seen->file = LabelText(dlg, IDC_TRANSFER_FILE);
+        seen->status = LabelText(dlg, IDC_TRANSFER_STATUS);
+        seen->bytes = LabelText(dlg, IDC_TRANSFER_BYTES);
+        auto* button = dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL));
         seen->button = button->text();
         button->click();
         return true;
@@ -79,7 +80,7 @@ ModalDriver::Step AnswerQuestion(
         if (!ask || !ready()) {
             return false;
         }
-        *question = ask->findChild<QLabel*>("1070")->text();
+        *question = ask->findChild<QLabel*>(ControlName(IDC_QUESTION))->text();
         (button == CYesNoDlg::IDYES ? ask->YesButton() : ask->NoButton())->click();
         return true;
     };
@@ -416,37 +417,38 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
         if (!dlg) {
             return false;
         }
-        auto* bar = dlg->findChild<QProgressBar*>("1005");
+        auto* bar = dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR));
         EXPECT_FALSE(bar->isVisible());
-        EXPECT_EQ(LabelText(dlg, "1055"), "0");
-        EXPECT_EQ(LabelText(dlg, "1057"), "0");
-        EXPECT_EQ(LabelText(dlg, "1056"), "Memory transfer is in progress\n\nPlease wait....");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "0");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_STATUS),
+                  "Memory transfer is in progress\n\nPlease wait....");
 
         dlg->OnTransferNotify(TN_SET_TOTAL, 10000);
         EXPECT_TRUE(bar->isVisible());
         m_now += 400;  // within the first half second: no rate yet
         dlg->OnTransferNotify(TN_ADD_BYTES, 500);
-        EXPECT_EQ(LabelText(dlg, "1057"), "0");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
         m_now += 600;  // 2,048 bytes in the 1,000 ms since the dialog opened
         dlg->OnTransferNotify(TN_ADD_BYTES, 0x10000 + 1548);  // only the low 16 bits count
-        EXPECT_EQ(LabelText(dlg, "1055"), "2048");
-        EXPECT_EQ(LabelText(dlg, "1057"), "2.00");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "2048");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");
         dlg->OnTransferNotify(TN_ADD_BYTES, 452);
-        EXPECT_EQ(bar->value(), 25);                // 2,500 of 10,000
-        EXPECT_EQ(LabelText(dlg, "1057"), "2.00");  // too soon for a new rate
+        EXPECT_EQ(bar->value(), 25);                           // 2,500 of 10,000
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");  // too soon for a new rate
 
         // The next disk of a restore: the bar starts again, the count goes on.
         dlg->OnTransferNotify(TN_SET_TOTAL, 1000);
         EXPECT_EQ(bar->value(), 0);
         dlg->OnTransferNotify(TN_ADD_BYTES, 999);
         EXPECT_EQ(bar->value(), 99);
-        EXPECT_EQ(LabelText(dlg, "1055"), "3499");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "3499");
 
         dlg->OnTransferNotify(TN_FINISHED, 159);
         EXPECT_TRUE(dlg->IsFinished());
-        EXPECT_EQ(LabelText(dlg, "1056"),
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_STATUS),
                   "Communications timeout.\nPlease check your cable connections.");
-        EXPECT_EQ(dlg->findChild<QPushButton*>("2")->text(), "OK");
+        EXPECT_EQ(dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL))->text(), "OK");
         // Until it is closed the dialog keeps the notifications.
         EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(dlg));
         checked = true;
@@ -492,11 +494,11 @@ TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsThe
             return false;
         }
         dlg->OnTransferNotify(TN_ADD_BYTES, 300);
-        EXPECT_FALSE(dlg->findChild<QProgressBar*>("1005")->isVisible());
-        EXPECT_EQ(LabelText(dlg, "1055"), "300");
-        EXPECT_EQ(LabelText(dlg, "1053"), "Transfer from Corvane to disk");
+        EXPECT_FALSE(dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR))->isVisible());
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "300");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_DIRECTION), "Transfer from Corvane to disk");
         dlg->OnTransferNotify(TN_FINISHED, 156);
-        dlg->findChild<QPushButton*>("2")->click();
+        dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL))->click();
         return true;
     });
     CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());

@@ -21,6 +21,7 @@
 #include "tests/common/GuiTestSupport.h"
 #include "tests/media/MediaTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -288,8 +289,9 @@ ModalDriver::Step ToggleKeepAspectAndClose(bool ok) {
             return false;
         }
         dlg->KeepAspectCheck()->click();
-        QTimer::singleShot(0, ok ? dlg->OkButton() : dlg->findChild<QPushButton*>("2"),
-                           &QPushButton::click);
+        QTimer::singleShot(
+            0, ok ? dlg->OkButton() : dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL)),
+            &QPushButton::click);
         return true;
     };
 }

@@ -19,6 +19,7 @@
 #include "tests/common/GuiTestSupport.h"
 #include "tests/overlay/OverlayTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -80,7 +81,7 @@ protected:
 TEST_F(OverlayEditorTest, CellsSitInTheirGridWithTooltipsOnTheButtonsOnly) {
     Open(WriteOverlay("k.orv", OverlayCells()));
     for (int k = 0; k < OverlayCellCount; ++k) {
-        EXPECT_EQ(Cell(k)->objectName(), QString::number(1009 + k));
+        EXPECT_EQ(Cell(k)->objectName(), ControlName(IDC_CELL_FIRST + k));
         EXPECT_TRUE(Cell(k)->toolTip().isEmpty());
     }
     // Cell 7 is H1, the end of the first row; cell 8 starts the second.
