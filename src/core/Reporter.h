@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace orv {
+#include "core/Outcome.h"
 
-enum class MessageIcon { None, Information, Exclamation, Error, Question };
+namespace orv {
 
 class Reporter {
 public:

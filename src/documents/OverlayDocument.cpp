@@ -43,7 +43,8 @@ bool CreateEmptyFile(const QString& path) {
 bool CORVDoc::ReadOverlay(const QString& path) {
     WaitCursor wait;
     OverlayFileResult result = ReadOverlayFile(StdStr(path), m_cells);
-    if (!result.ok) {
+    ShowMessages(result);
+    if (!result.Ok()) {
         return false;
     }
     SetMainTitle(OverlayWindowTitle(g_Globals.MainTitle, result.fileName));
@@ -57,7 +58,8 @@ bool CORVDoc::ReadOverlay(const QString& path) {
 bool CORVDoc::OnSaveDocument(const QString& path) {
     ORV_CHECK(g_Globals.CurrentViewId == kKeyboardViewId);
     OverlayFileResult result = WriteOverlayFile(StdStr(path), m_cells);
-    if (!result.ok) {
+    ShowMessages(result);
+    if (!result.Ok()) {
         return false;
     }
     ShowStatusMessage(IDM_OVERLAY_SAVED, result.fileName);

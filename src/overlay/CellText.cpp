@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdio>
 
-#include "core/Reporter.h"
 #include "core/StringTable.h"
 #include "overlay/OverlayStrings.h"
 
@@ -108,20 +107,20 @@ std::string UnstorableCharacterMessage(char32_t c) {
     return FormatString(IDM_UNSTORABLE_CHARACTER, name);
 }
 
-void ReportCellTextProblem(const CellTextResult& result) {
+Outcome CellTextOutcome(const CellTextResult& result) {
+    Outcome outcome;
     switch (result.status) {
         case CellTextStatus::Ok:
-            return;
+            break;
         case CellTextStatus::TooLong:
-            CurrentReporter().ShowMessage(
-                FormatString(IDM_TOO_MANY_CHARACTERS, std::to_string(OverlayCellSize)),
-                MessageIcon::Exclamation);
-            return;
+            outcome.Fail(FormatString(IDM_TOO_MANY_CHARACTERS, std::to_string(OverlayCellSize)),
+                         MessageIcon::Exclamation);
+            break;
         case CellTextStatus::UnstorableCharacter:
-            CurrentReporter().ShowMessage(UnstorableCharacterMessage(result.character),
-                                          MessageIcon::Exclamation);
-            return;
+            outcome.Fail(UnstorableCharacterMessage(result.character), MessageIcon::Exclamation);
+            break;
     }
+    return outcome;
 }
 
 }  // namespace orv

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Outcome.h"
 #include "overlay/OverlayCells.h"
 
 namespace orv {
@@ -48,7 +49,8 @@ CellTextResult EditorTextToCell(std::u32string_view text, OverlayCell cell);
 // The message for a refused character, naming it.
 std::string UnstorableCharacterMessage(char32_t c);
 
-// Tells the user why the text did not fit the cell (nothing for Ok).
-void ReportCellTextProblem(const CellTextResult& result);
+// What the user is told when the text did not fit the cell: success without a
+// message for Ok, else a failure saying why.
+Outcome CellTextOutcome(const CellTextResult& result);
 
 }  // namespace orv

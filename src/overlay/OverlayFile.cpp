@@ -11,7 +11,6 @@
 
 #include "core/Errors.h"
 #include "core/FileReplacement.h"
-#include "core/Messages.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
 
@@ -142,7 +141,8 @@ OverlayRecordCheck DecodeOverlayRecord(std::string_view record, int k, OverlayCe
 }
 
 OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells) {
-    OverlayFileResult result{false, std::string(FileNamePart(path))};
+    OverlayFileResult result;
+    result.fileName = FileNamePart(path);
     try {
         FileHandle file = OpenLocked(path, O_RDONLY, LOCK_SH);
         cells.Clear();
@@ -152,20 +152,19 @@ OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells) 
             OverlayRecordCheck check =
                 DecodeOverlayRecord(std::string_view(record.data(), got), k, cells.Cell(k));
             if (!check.Accepted()) {
-                MessageBoxFormatted(IDM_BAD_OVERLAY_FILE, result.fileName);
+                result.Fail(FormatString(IDM_BAD_OVERLAY_FILE, result.fileName), MessageIcon::None);
                 return result;
             }
         }
     } catch (const FileError& error) {
-        ReportFileError(error);
-        return result;
+        result.Fail(error);
     }
-    result.ok = true;
     return result;
 }
 
 OverlayFileResult WriteOverlayFile(const std::string& path, const OverlayCells& cells) {
-    OverlayFileResult result{false, std::string(FileNamePart(path))};
+    OverlayFileResult result;
+    result.fileName = FileNamePart(path);
     try {
         // The file must exist and be writable; the lock keeps others out
         // while its new version is made beside it, with the bytes after the
@@ -179,10 +178,8 @@ OverlayFileResult WriteOverlayFile(const std::string& path, const OverlayCells& 
         content += ReadFrom(file.Fd(), OverlayFileSize, path);
         ReplaceFileContents(path, content);
     } catch (const FileError& error) {
-        ReportFileError(error);
-        return result;
+        result.Fail(error);
     }
-    result.ok = true;
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Outcome.h"
 #include "overlay/OverlayCells.h"
 
 namespace orv {
@@ -56,24 +57,23 @@ struct OverlayRecordCheck {
 // are not examined.
 OverlayRecordCheck DecodeOverlayRecord(std::string_view record, int k, OverlayCell cell);
 
-struct OverlayFileResult {
-    bool ok = false;
+struct OverlayFileResult : Outcome {
     // The file's name without folder, for the caption and the status texts.
     std::string fileName;
 };
 
 // Replaces cells with the file's content, denying other writers meanwhile.
-// Failures are reported to the user before it returns: a file that cannot be
-// opened or read with the standard file-error text (cells then unchanged when
-// the open failed), a file that is not an overlay with message 132 (cells then
-// hold what was decoded before the bad record).
+// A failure carries its message: a file that cannot be opened or read the
+// standard file-error text (cells then unchanged when the open failed), a file
+// that is not an overlay message 132 (cells then hold what was decoded before
+// the bad record).
 OverlayFileResult ReadOverlayFile(const std::string& path, OverlayCells& cells);
 
 // Writes the 32 records over the start of an existing file, which it locks
 // exclusively; it never creates a file, and bytes after the 32nd record stay.
 // The new version takes the file's place only when complete, keeping its
-// permissions, owner and links. Failures are reported with the standard
-// file-error text and leave the file as it was.
+// permissions, owner and links. A failure carries the standard file-error text
+// and leaves the file as it was.
 OverlayFileResult WriteOverlayFile(const std::string& path, const OverlayCells& cells);
 
 // The main window's caption while an overlay file is open.

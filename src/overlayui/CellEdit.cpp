@@ -9,6 +9,7 @@
 #include "overlay/CellText.h"
 #include "overlay/OverlayStrings.h"
 #include "ui/ControlIds.h"
+#include "ui/MessageBox.h"
 #include "ui/QtText.h"
 
 namespace orv {
@@ -228,7 +229,7 @@ void CCellEdit::OnChar(int c) {
 bool CCellEdit::IsStorable(const QString& text) const {
     for (char32_t c : text.toUcs4()) {
         if (!CellByteForChar(c) && c != 0) {
-            ReportCellTextProblem({CellTextStatus::UnstorableCharacter, c, 0});
+            ShowMessages(CellTextOutcome({CellTextStatus::UnstorableCharacter, c, 0}));
             return false;
         }
     }

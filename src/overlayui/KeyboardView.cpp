@@ -17,6 +17,7 @@
 #include "overlay/OverlayStrings.h"
 #include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
+#include "ui/MessageBox.h"
 #include "ui/QtText.h"
 
 namespace orv {
@@ -176,7 +177,7 @@ bool CKeyboardView::DoDataExchange(bool saveAndValidate) {
         if (saveAndValidate) {
             CellTextResult result = EditorTextToCell(cell->CellText(), cells.Cell(k));
             if (result.status != CellTextStatus::Ok) {
-                ReportCellTextProblem(result);
+                ShowMessages(CellTextOutcome(result));
                 // Only what does not fit is selected: typing on replaces the
                 // excess, not the whole text.
                 cell->SelectFrom(result.position);

@@ -59,4 +59,10 @@ QMessageBox::StandardButton ShowMessageBox(const QString& text, QMessageBox::Ico
     return answer;
 }
 
+void ShowMessages(const Outcome& outcome) {
+    for (const UserMessage& message : outcome.Messages()) {
+        ShowMessageBox(QStr(message.text), QtIcon(message.icon));
+    }
+}
+
 }  // namespace orv

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "core/Reporter.h"
+#include "core/Outcome.h"
 
 namespace orv {
 
@@ -21,5 +21,8 @@ QMessageBox::StandardButton ShowMessageBox(
     QMessageBox::StandardButtons buttons = QMessageBox::Ok,
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
     const QString& caption = QString());
+
+// Shows the messages of Qt-free work one after the other, each with OK.
+void ShowMessages(const Outcome& outcome);
 
 }  // namespace orv

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orv::fuzz::FuzzReporter::Install();
     orv::fuzz::InputFile input(data, size);
     orv::OverlayCells cells;
-    bool read = orv::ReadOverlayFile(input.Path(), cells).ok;
+    bool read = orv::ReadOverlayFile(input.Path(), cells).Ok();
     std::string bytes(reinterpret_cast<const char*>(data), size);
     orv::OverlayFileReport report = orv::DescribeOverlayFile(bytes);
     Require(read == report.readable, "the report knows what the reader accepts");

@@ -75,7 +75,7 @@ int main() {
         }
         std::string name = "overlay" + std::to_string(f) + ".ORV";
         std::fclose(std::fopen(name.c_str(), "wb"));  // the writer writes only over a file
-        if (!orv::WriteOverlayFile(name, cells).ok) {
+        if (!orv::WriteOverlayFile(name, cells).Ok()) {
             return 1;
         }
     }

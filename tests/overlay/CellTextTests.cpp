@@ -64,9 +64,7 @@ TEST(CellTextTest, SixtyThreeBytesFitAndALineBreakCountsOnce) {
     EXPECT_EQ(result.position, 63u);
     EXPECT_EQ(cells.Text(0), std::string(63, 'x'));
 
-    test::CapturingReporter reporter;
-    ReportCellTextProblem(result);
-    EXPECT_EQ(reporter.Messages(),
+    EXPECT_EQ(CellTextOutcome(result).Texts(),
               std::vector<std::string>{"Please enter no more than 63 characters."});
 }
 
@@ -85,11 +83,13 @@ TEST(CellTextTest, CharactersWithoutASingleByteFormAreRefusedNotChanged) {
         EXPECT_FALSE(CellByteForChar(refused));
     }
 
-    test::CapturingReporter reporter;
-    ReportCellTextProblem({CellTextStatus::UnstorableCharacter, U'\u20AC', 2});
-    ReportCellTextProblem({CellTextStatus::UnstorableCharacter, U'\0', 0});
-    ReportCellTextProblem({});
-    auto messages = reporter.Messages();
+    std::vector<std::string> messages =
+        CellTextOutcome({CellTextStatus::UnstorableCharacter, U'\u20AC', 2}).Texts();
+    std::vector<std::string> zero =
+        CellTextOutcome({CellTextStatus::UnstorableCharacter, U'\0', 0}).Texts();
+    messages.insert(messages.end(), zero.begin(), zero.end());
+    EXPECT_TRUE(CellTextOutcome({}).Ok());
+    EXPECT_TRUE(CellTextOutcome({}).Messages().empty());
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0],
               "The character \"\u20AC\" (U+20AC) cannot be stored in a keyboard emulation cell, "

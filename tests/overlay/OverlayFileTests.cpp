@@ -35,7 +35,7 @@ protected:
     std::string Save(const OverlayCells& cells, const std::string& name = "keys.orv") {
         std::string path = (m_dir / name).string();
         WriteFileBytes(path, "");
-        EXPECT_TRUE(WriteOverlayFile(path, cells).ok);
+        EXPECT_TRUE(WriteFile(path, cells).Ok());
         return path;
     }
 
@@ -44,11 +44,31 @@ protected:
                            const std::string& name = "keys.orv") {
         std::string path = (m_dir / name).string();
         WriteFileBytes(path, bytes);
-        return ReadOverlayFile(path, cells);
+        return ReadFile(path, cells);
     }
+
+    // The reader and the writer, keeping the messages they hand back in the
+    // order the document would show them.
+    OverlayFileResult ReadFile(const std::string& path, OverlayCells& cells) {
+        return Keep(ReadOverlayFile(path, cells));
+    }
+    OverlayFileResult WriteFile(const std::string& path, const OverlayCells& cells) {
+        return Keep(WriteOverlayFile(path, cells));
+    }
+    OverlayFileResult Keep(OverlayFileResult result) {
+        for (const std::string& text : result.Texts()) {
+            m_messages.push_back(text);
+        }
+        EXPECT_EQ(result.Ok(), result.Messages().empty());
+        return result;
+    }
+
+    // They show nothing themselves.
+    void TearDown() override { EXPECT_TRUE(m_reporter.Messages().empty()); }
 
     test::TempDir m_dir;
     test::CapturingReporter m_reporter;
+    std::vector<std::string> m_messages;
 };
 
 TEST_F(OverlayFileTest, WriterProducesTheExactRecords) {
@@ -61,7 +81,7 @@ TEST_F(OverlayFileTest, WriterProducesTheExactRecords) {
     EXPECT_EQ(Record(bytes, 1), "N4207810000" + std::string(124, '0') + "35\r\n");
     EXPECT_EQ(Record(bytes, 8), "N4207900000" + std::string(124, '0') + "26\r\n");
     EXPECT_EQ(Record(bytes, 31), "N4207B700" + std::string(126, '0') + "FF\r\n");
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_messages.empty());
 
     cells.Clear();
     EXPECT_EQ(FormatOverlayRecord(cells, 0), "N42078000" + std::string(126, '0') + "36\r\n");
@@ -84,7 +104,7 @@ TEST_F(OverlayFileTest, FullCellIsWrittenWithoutZerosAndReadsBack) {
     EXPECT_EQ(record.find("00", 9), std::string::npos);
 
     OverlayCells back;
-    ASSERT_TRUE(ReadOverlayFile(Save(cells), back).ok);
+    ASSERT_TRUE(ReadFile(Save(cells), back).Ok());
     EXPECT_EQ(back.Text(12), full);
     EXPECT_EQ(back, cells);
 }
@@ -98,11 +118,11 @@ TEST_F(OverlayFileTest, RoundTripKeepsEveryCellAndByteValue) {
     }
     OverlayCells back;
     SetCellText(back, 5, "stale");
-    OverlayFileResult result = ReadOverlayFile(Save(cells, "all bytes.orv"), back);
-    EXPECT_TRUE(result.ok);
+    OverlayFileResult result = ReadFile(Save(cells, "all bytes.orv"), back);
+    EXPECT_TRUE(result.Ok());
     EXPECT_EQ(result.fileName, "all bytes.orv");
     EXPECT_EQ(back, cells);
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(OverlayFileTest, ReaderTakesAtMostLengthBytesAndAtMost63) {
@@ -116,7 +136,7 @@ TEST_F(OverlayFileTest, ReaderTakesAtMostLengthBytesAndAtMost63) {
     bytes.replace(OverlayRecordSize + 7, 128, "02" + data);
 
     OverlayCells cells;
-    ASSERT_TRUE(Read(bytes, cells).ok);
+    ASSERT_TRUE(Read(bytes, cells).Ok());
     EXPECT_EQ(cells.Text(0), std::string(63, 'A'));
     EXPECT_EQ(cells.Text(1), "AA");
     EXPECT_EQ(cells.Cell(1)[2], 0);
@@ -136,9 +156,9 @@ TEST_F(OverlayFileTest, ReaderIgnoresCountChecksumLineEndAndAddressBitsItDoesNot
     bytes.replace(2 * OverlayRecordSize + 5, 2, "C2");  // and 0xC2 cell 2
 
     OverlayCells cells;
-    EXPECT_TRUE(Read(bytes, cells).ok);
+    EXPECT_TRUE(Read(bytes, cells).Ok());
     EXPECT_EQ(cells, sample);
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(OverlayFileTest, RejectedRecordsGiveMessage132AndKeepWhatWasDecoded) {
@@ -167,11 +187,11 @@ TEST_F(OverlayFileTest, RejectedRecordsGiveMessage132AndKeepWhatWasDecoded) {
         bytes.replace(c.offset, c.replacement.size(), c.replacement);
         OverlayCells cells;
         SetCellText(cells, 31, "stale");
-        m_reporter.Clear();
+        m_messages.clear();
 
         OverlayFileResult result = Read(bytes, cells, "bad keys.orv");
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{BadFileMessage("bad keys.orv")});
+        EXPECT_FALSE(result.Ok());
+        EXPECT_EQ(m_messages, std::vector<std::string>{BadFileMessage("bad keys.orv")});
         for (int k = 0; k < c.cellsKept; ++k) {
             EXPECT_EQ(cells.Text(k), sample.Text(k));
         }
@@ -191,39 +211,38 @@ TEST_F(OverlayFileTest, RejectedRecordsGiveMessage132AndKeepWhatWasDecoded) {
 TEST_F(OverlayFileTest, FileSizeDecidesBetweenShortAndTrailingBytes) {
     std::string bytes = OverlayFileBytes(SampleCells());
     OverlayCells cells;
-    EXPECT_FALSE(Read(bytes.substr(0, 4447), cells, "short.orv").ok);
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{BadFileMessage("short.orv")});
+    EXPECT_FALSE(Read(bytes.substr(0, 4447), cells, "short.orv").Ok());
+    EXPECT_EQ(m_messages, std::vector<std::string>{BadFileMessage("short.orv")});
     EXPECT_EQ(cells.Text(30), SampleCells().Text(30));
 
-    m_reporter.Clear();
-    EXPECT_FALSE(Read("", cells, "empty.orv").ok);
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{BadFileMessage("empty.orv")});
+    m_messages.clear();
+    EXPECT_FALSE(Read("", cells, "empty.orv").Ok());
+    EXPECT_EQ(m_messages, std::vector<std::string>{BadFileMessage("empty.orv")});
 
-    m_reporter.Clear();
-    EXPECT_TRUE(Read(bytes, cells).ok);
-    EXPECT_TRUE(Read(bytes + "anything\r\nat all", cells).ok);
+    m_messages.clear();
+    EXPECT_TRUE(Read(bytes, cells).Ok());
+    EXPECT_TRUE(Read(bytes + "anything\r\nat all", cells).Ok());
     EXPECT_EQ(cells, SampleCells());
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(OverlayFileTest, FilesThatCannotBeOpenedLeaveCellsAloneAndReportTheCause) {
     OverlayCells cells = SampleCells();
     std::string missing = (m_dir / "missing.orv").string();
 
-    EXPECT_FALSE(ReadOverlayFile(missing, cells).ok);
-    EXPECT_FALSE(WriteOverlayFile(missing, cells).ok);
+    EXPECT_FALSE(ReadFile(missing, cells).Ok());
+    EXPECT_FALSE(WriteFile(missing, cells).Ok());
     EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(m_reporter.Messages(),
+    EXPECT_EQ(m_messages,
               (std::vector<std::string>{missing + " was not found.", missing + " was not found."}));
 
-    m_reporter.Clear();
+    m_messages.clear();
     std::string folder = m_dir.Path().string();
-    EXPECT_FALSE(ReadOverlayFile(folder, cells).ok);
-    EXPECT_FALSE(WriteOverlayFile(folder, cells).ok);
+    EXPECT_FALSE(ReadFile(folder, cells).Ok());
+    EXPECT_FALSE(WriteFile(folder, cells).Ok());
     // Told as what it is, not as a refusal.
-    EXPECT_EQ(m_reporter.Messages(),
-              (std::vector<std::string>{folder + " is a folder, not a file.",
-                                        folder + " is a folder, not a file."}));
+    EXPECT_EQ(m_messages, (std::vector<std::string>{folder + " is a folder, not a file.",
+                                                    folder + " is a folder, not a file."}));
     EXPECT_EQ(cells, SampleCells());
 }
 
@@ -232,7 +251,7 @@ TEST_F(OverlayFileTest, WriterKeepsBytesAfterTheLastRecord) {
     std::string tail = "kept after the overlay\r\n";
     WriteFileBytes(path, std::string(5000, 'x') + tail);
 
-    ASSERT_TRUE(WriteOverlayFile(path, SampleCells()).ok);
+    ASSERT_TRUE(WriteFile(path, SampleCells()).Ok());
     std::string bytes = ReadFileBytes(path);
     EXPECT_EQ(bytes.substr(0, 4448), OverlayFileBytes(SampleCells()));
     EXPECT_EQ(bytes.substr(4448), std::string(5000 - 4448, 'x') + tail);
@@ -247,22 +266,22 @@ TEST_F(OverlayFileTest, LocksKeepOtherWritersOut) {
     // Someone reading: reading too is fine, writing is not.
     ASSERT_EQ(::flock(other, LOCK_SH), 0);
     OverlayCells cells;
-    EXPECT_TRUE(ReadOverlayFile(path, cells).ok);
-    EXPECT_FALSE(WriteOverlayFile(path, cells).ok);
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{busy});
+    EXPECT_TRUE(ReadFile(path, cells).Ok());
+    EXPECT_FALSE(WriteFile(path, cells).Ok());
+    EXPECT_EQ(m_messages, std::vector<std::string>{busy});
 
     // Someone writing: no reading either.
-    m_reporter.Clear();
+    m_messages.clear();
     ASSERT_EQ(::flock(other, LOCK_EX), 0);
-    EXPECT_FALSE(ReadOverlayFile(path, cells).ok);
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{busy});
+    EXPECT_FALSE(ReadFile(path, cells).Ok());
+    EXPECT_EQ(m_messages, std::vector<std::string>{busy});
     ::close(other);
 
     // Locks end with the operations that took them.
-    m_reporter.Clear();
-    EXPECT_TRUE(WriteOverlayFile(path, cells).ok);
-    EXPECT_TRUE(ReadOverlayFile(path, cells).ok);
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    m_messages.clear();
+    EXPECT_TRUE(WriteFile(path, cells).Ok());
+    EXPECT_TRUE(ReadFile(path, cells).Ok());
+    EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(OverlayFileTest, FailedWriteIsReportedAndLeavesTheEarlierFile) {
@@ -274,10 +293,10 @@ TEST_F(OverlayFileTest, FailedWriteIsReportedAndLeavesTheEarlierFile) {
     bool ok;
     {
         FileSizeLimit sizeLimit(limit);
-        ok = WriteOverlayFile(path, SampleCells()).ok;
+        ok = WriteFile(path, SampleCells()).Ok();
     }
     EXPECT_FALSE(ok);
-    EXPECT_EQ(m_reporter.Messages(),
+    EXPECT_EQ(m_messages,
               std::vector<std::string>{path + " could not be written because the disk is full."});
     EXPECT_EQ(ReadFileBytes(path), OverlayFileBytes(earlier));
     // Nothing else is left in the folder.

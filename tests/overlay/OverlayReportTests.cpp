@@ -113,7 +113,6 @@ TEST(OverlayReportTest, LengthThatDisagreesWithTheTextIsReported) {
 // The describer must agree with the reader on which files can be opened.
 TEST(OverlayReportTest, AgreesWithTheReaderOnDamagedFiles) {
     test::TempDir dir;
-    test::CapturingReporter reporter;
     std::string path = (dir / "fuzz.orv").string();
     const std::string good = OverlayFileBytes(SampleCells());
     const std::string alphabet("0123456789ABCDEFabcdefNn7 \r\n\x00\xFF", 30);
@@ -129,7 +128,7 @@ TEST(OverlayReportTest, AgreesWithTheReaderOnDamagedFiles) {
         }
         test::WriteFileBytes(path, bytes);
         OverlayCells cells;
-        bool read = ReadOverlayFile(path, cells).ok;
+        bool read = ReadOverlayFile(path, cells).Ok();
         OverlayFileReport report = DescribeOverlayFile(bytes);
         ASSERT_EQ(report.readable, read) << "round " << round;
         if (bytes != good) {

@@ -1,0 +1,29 @@
+#include "core/Outcome.h"
+
+#include "core/Errors.h"
+
+namespace orv {
+
+void Outcome::Fail(std::string text, MessageIcon icon) {
+    m_bOk = false;
+    Tell(std::move(text), icon);
+}
+
+void Outcome::Fail(const FileError& error) {
+    Fail(error.Message(), MessageIcon::Exclamation);
+}
+
+void Outcome::Tell(std::string text, MessageIcon icon) {
+    m_messages.push_back({std::move(text), icon});
+}
+
+std::vector<std::string> Outcome::Texts() const {
+    std::vector<std::string> texts;
+    texts.reserve(m_messages.size());
+    for (const UserMessage& message : m_messages) {
+        texts.push_back(message.text);
+    }
+    return texts;
+}
+
+}  // namespace orv
