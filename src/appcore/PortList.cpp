@@ -15,7 +15,7 @@
 #include "appcore/PortMap.h"
 #include "core/ProgramTexts.h"
 #include "core/StringTable.h"
-#include "engine/SerialLine.h"
+#include "engine/ConsoleDevice.h"
 
 namespace orv {
 namespace {

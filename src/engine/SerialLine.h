@@ -73,12 +73,6 @@ private:
     unsigned char m_saved[128] = {};  // struct termios as found at open
 };
 
-// Devices that carry the system console, from /sys/class/tty/console/active
-// and /proc/consoles (plus /dev/console, /dev/tty and the virtual consoles).
-bool CarriesConsole(dev_t device);
-// The "major:minor" fields of /proc/consoles lines.
-std::vector<dev_t> ParseProcConsoles(std::string_view text);
-
 // termios2 access for rates outside the standard table (2125 baud).
 bool SetCustomBaudRate(int fd, unsigned rate);
 unsigned ReadOutputBaudRate(int fd);  // 0 when unknown

@@ -11,6 +11,7 @@
 
 #include "core/Errors.h"
 #include "core/StringTable.h"
+#include "engine/ConsoleDevice.h"
 #include "engine/MemoryFile.h"
 #include "engine/PortPermission.h"
 #include "engine/SerialLine.h"
