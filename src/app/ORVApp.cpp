@@ -14,7 +14,6 @@
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
 #include "demo/DemoMode.h"
@@ -87,7 +86,7 @@ bool CORVApp::StartDemo() {
         ShowMessageBox(error, QMessageBox::Warning);
         return false;
     }
-    m_reporter.SetCaptionSuffix(LoadQString(IDS_DEMO_CAPTION_SUFFIX));
+    m_captionSuffix = LoadQString(IDS_DEMO_CAPTION_SUFFIX);
     return true;
 }
 
@@ -130,9 +129,9 @@ bool CORVApp::InitInstance() {
     // Document, main frame and main form; a file on the command line.
     m_doc = std::make_unique<CORVDoc>(*m_engine, m_recentFiles);
     m_frame = std::make_unique<CMainFrame>(*m_doc, *m_engine, m_recentFiles);
+    m_frame->SetCaptionSuffix(m_captionSuffix);
     m_doc->SetFrame(m_frame.get());
     connect(m_frame.get(), &CMainFrame::Closed, this, &CORVApp::OnMainWindowClosed);
-    m_reporter.SetFrame(m_frame.get());
     if (!m_frame->OnCreate()) {
         return false;
     }
@@ -141,7 +140,6 @@ bool CORVApp::InitInstance() {
     m_view = new CORVView(m_frame->Views());
     m_frame->Views()->addWidget(m_view);
     m_doc->SetMainView(m_view);
-    m_reporter.SetMainView(m_view);
     m_view->OnInitialUpdate();
     m_frame->SetActiveView(m_view);
     m_host->SetMainWindow(m_frame.get());
@@ -175,8 +173,8 @@ bool CORVApp::InitInstance() {
 
     // Caption and instructions.
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
-    SetMainTitle(g_Globals.MainTitle);
-    ShowInstructions(InstructionsId(g_Globals.ModelIndex));
+    m_frame->SetMainTitle(QStr(g_Globals.MainTitle));
+    m_view->ShowInstructions(InstructionsId(g_Globals.ModelIndex));
     if (m_demo) {
         m_demo->ShowPanel(m_frame.get());
         m_frame->activateWindow();
@@ -240,8 +238,12 @@ void CORVApp::OnSelectDevice(int commandId) {
         m_demo->ChangeModel(static_cast<uint32_t>(commandId), engine);
     }
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
-    SetMainTitle(g_Globals.MainTitle);
-    ShowInstructions(InstructionsId(g_Globals.ModelIndex));
+    m_frame->SetMainTitle(QStr(g_Globals.MainTitle));
+    if (CORVView* view = m_view) {
+        view->ShowInstructions(InstructionsId(g_Globals.ModelIndex));
+    } else {
+        ORV_INTERNAL_ERROR();
+    }
     // The new model may have another default rate.
     engine.OpenPort();
     m_frame->ShowOverlayButton(g_Globals.ModelId == kModelPelliro);

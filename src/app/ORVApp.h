@@ -86,6 +86,7 @@ private:
     QStringList m_arguments;
     OrvCommandLine m_commandLine;
     QString m_serverName;
+    QString m_captionSuffix;  // added to the caption in demonstration mode
     bool m_bClassRegistered = false;
     bool m_bHandedOver = false;
     bool m_bSettingsLoaded = false;

@@ -20,10 +20,6 @@ bool StderrReporter::AskOkCancel(const std::string& text, MessageIcon) {
     return true;
 }
 
-void StderrReporter::ShowStatusText(const std::string&) {}
-void StderrReporter::ShowInstructions(const std::string&) {}
-void StderrReporter::SetMainTitle(const std::string&) {}
-
 void SetReporter(Reporter* reporter) {
     g_reporter.store(reporter);
 }

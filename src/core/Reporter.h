@@ -1,5 +1,5 @@
-// How messages reach the user. The desktop program shows message boxes and
-// writes the status bar, orv-cli prints to standard error, tests capture.
+// How messages reach the user. The desktop program shows message boxes,
+// orv-cli prints to standard error, tests capture.
 #pragma once
 
 #include <string>
@@ -15,10 +15,6 @@ public:
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
     // A question with OK and Cancel; true for OK. May be called from any thread.
     virtual bool AskOkCancel(const std::string& text, MessageIcon icon) = 0;
-    // Pane 0 of the status bar, the main form's instructions and the window caption.
-    virtual void ShowStatusText(const std::string& text) = 0;
-    virtual void ShowInstructions(const std::string& text) = 0;
-    virtual void SetMainTitle(const std::string& text) = 0;
 };
 
 // Reporter that writes everything to standard error and answers OK.
@@ -26,9 +22,6 @@ class StderrReporter : public Reporter {
 public:
     void ShowMessage(const std::string& text, MessageIcon icon) override;
     bool AskOkCancel(const std::string& text, MessageIcon icon) override;
-    void ShowStatusText(const std::string& text) override;
-    void ShowInstructions(const std::string& text) override;
-    void SetMainTitle(const std::string& text) override;
 };
 
 // Installs the reporter every message goes through; null restores the default

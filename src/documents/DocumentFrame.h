@@ -20,6 +20,9 @@ public:
     virtual void UpdateCommandUI() = 0;
     // After an arming: says which file waits for which transfer.
     virtual void ShowArmedTransfer() = 0;
+    // Pane 0 of the status bar, and the window's caption.
+    virtual void SetStatusText(const QString& text) = 0;
+    virtual void SetMainTitle(const QString& title) = 0;
 
 protected:
     ~CDocumentFrame() = default;

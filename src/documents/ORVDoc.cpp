@@ -10,7 +10,6 @@
 
 #include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
 #include "documents/DocumentFrame.h"
@@ -59,7 +58,7 @@ bool CORVDoc::OnOpenDocument(const QString& path) {
     try {
         ::close(OpenRegularFile(StdStr(path), O_RDONLY));
     } catch (const FileError& error) {
-        ReportFileError(error);
+        ShowFileError(error);
         return false;
     }
     // The editor closes: its Save would otherwise write the overlay into the
@@ -83,6 +82,14 @@ CORVView* CORVDoc::MainView() const {
 
 CKeyboardView* CORVDoc::KeyboardView() const {
     return m_keyboardView;
+}
+
+void CORVDoc::SetStatusText(const QString& text) {
+    if (!m_frame) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    m_frame->SetStatusText(text);
 }
 
 void CORVDoc::SwitchView(int viewId) {
@@ -113,6 +120,7 @@ void CORVDoc::SwitchView(int viewId) {
     m_frame->SetActiveView(next);
     g_Globals.CurrentViewId = viewId;
     if (next == m_mainView) {
+        m_frame->SetMainTitle(QStr(g_Globals.MainTitle));
         m_mainView->OnActivateView();
     }
     // The device items follow the view shown.
@@ -144,15 +152,15 @@ void CORVDoc::OnDeleteFile() {
     unsigned deleted = 0;
     for (const QString& file : files) {
         if (std::optional<FileError> error = RemoveFile(StdStr(file))) {
-            ReportFileError(*error);
+            ShowFileError(*error);
         } else {
             ++deleted;
         }
     }
     if (files.size() == 1 && deleted == 1) {
-        ShowStatusMessage(IDM_DELETED_ONE, StdStr(QFileInfo(files[0]).fileName()));
+        SetStatusText(FormatQString(IDM_DELETED_ONE, QFileInfo(files[0]).fileName()));
     } else {
-        ShowStatusMessage(IDM_DELETED_COUNT, std::to_string(deleted));
+        SetStatusText(FormatQString(IDM_DELETED_COUNT, QString::number(deleted)));
     }
 }
 
@@ -173,12 +181,12 @@ void CORVDoc::OnRenameFile() {
         if (error->OsError() == EEXIST) {
             ShowMessageBox(FormatQString(IDM_RENAME_NAME_TAKEN, newName), QMessageBox::Warning);
         } else {
-            ReportFileError(*error);
+            ShowFileError(*error);
         }
-        ShowStatusMessage(IDM_RENAME_FAILED);
+        SetStatusText(LoadQString(IDM_RENAME_FAILED));
         return;
     }
-    ShowStatusText(FormatString(IDM_RENAMED, StdStr(QFileInfo(from).fileName()), StdStr(newName)));
+    SetStatusText(FormatQString(IDM_RENAMED, QFileInfo(from).fileName(), newName));
 }
 
 bool CORVDoc::OnOpenRecentFile(int commandId) {

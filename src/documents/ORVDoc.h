@@ -47,6 +47,8 @@ public:
 
     // Shows the main form (101) or the overlay editor (140) in the frame.
     void SwitchView(int viewId) override;
+    // Pane 0 of the frame's status bar.
+    void SetStatusText(const QString& text) override;
     // The document's views while they exist: the main form, which its creator
     // hands over, and the overlay editor, made when first shown.
     void SetMainView(CORVView* view);

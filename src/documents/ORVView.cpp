@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "core/Catalogue.h"
+#include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/StringTable.h"
 #include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
@@ -108,12 +108,23 @@ void CORVView::changeEvent(QEvent* event) {
 }
 
 void CORVView::OnActivateView() {
-    SetMainTitle(g_Globals.MainTitle);
     m_instructions->setFocus(Qt::OtherFocusReason);
 }
 
 void CORVView::SetInstructions(const QString& text) {
     m_instructions->SetText(text);
+}
+
+void CORVView::ShowInstructions(int messageId) {
+    if (!HasString(messageId)) {
+        return;
+    }
+    // Only the shown main form gets new instructions.
+    if (g_Globals.CurrentViewId != kMainViewId) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    SetInstructions(LoadQString(messageId));
 }
 
 QString CORVView::Instructions() const {

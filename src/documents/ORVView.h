@@ -36,6 +36,8 @@ public:
     void OnActivateView();
 
     void SetInstructions(const QString& text);
+    // The text of messageId as the instructions, when the table has one.
+    void ShowInstructions(int messageId);
     QString Instructions() const;
     // Which file waits for which transfer (empty: none), for assistive
     // technology with the instructions.

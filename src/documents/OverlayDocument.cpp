@@ -8,7 +8,6 @@
 
 #include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/StringTable.h"
 #include "documents/DocumentFrame.h"
 #include "documents/ORVDoc.h"
@@ -31,7 +30,7 @@ bool CreateEmptyFile(const QString& path) {
     std::string name = StdStr(path);
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
-        ReportFileError(FileError::FromErrno(errno, name));
+        ShowFileError(FileError::FromErrno(errno, name));
         return false;
     }
     ::close(fd);
@@ -47,8 +46,10 @@ bool CORVDoc::ReadOverlay(const QString& path) {
     if (!result.Ok()) {
         return false;
     }
-    SetMainTitle(OverlayWindowTitle(g_Globals.MainTitle, result.fileName));
-    ShowStatusMessage(IDM_OVERLAY_OPENED, result.fileName);
+    if (m_frame) {
+        m_frame->SetMainTitle(QStr(OverlayWindowTitle(g_Globals.MainTitle, result.fileName)));
+    }
+    SetStatusText(FormatQString(IDM_OVERLAY_OPENED, QStr(result.fileName)));
     SetModifiedFlag(false);
     SetPathName(path);
     g_Globals.LastFilePath = StdStr(m_strPathName);
@@ -62,7 +63,7 @@ bool CORVDoc::OnSaveDocument(const QString& path) {
     if (!result.Ok()) {
         return false;
     }
-    ShowStatusMessage(IDM_OVERLAY_SAVED, result.fileName);
+    SetStatusText(FormatQString(IDM_OVERLAY_SAVED, QStr(result.fileName)));
     SetModifiedFlag(false);
     SetPathName(path);
     g_Globals.LastFilePath = StdStr(m_strPathName);

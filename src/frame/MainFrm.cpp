@@ -372,6 +372,10 @@ void CMainFrame::SetStatusText(const QString& text) {
     statusBar()->repaint();
 }
 
+void CMainFrame::SetMainTitle(const QString& title) {
+    setWindowTitle(title + m_captionSuffix);
+}
+
 QString CMainFrame::StatusText() const {
     return statusBar()->currentMessage();
 }

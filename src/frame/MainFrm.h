@@ -50,8 +50,11 @@ public:
     void ShowImportIconsButton(bool show);
     void EnableTransferButtons(bool enable);
 
-    void SetStatusText(const QString& text);
+    void SetStatusText(const QString& text) override;
     QString StatusText() const;
+    // The caption is the title and then this (demonstration mode says so).
+    void SetMainTitle(const QString& title) override;
+    void SetCaptionSuffix(const QString& suffix) { m_captionSuffix = suffix; }
     // Which file waits for which transfer, in the status bar and in the main
     // form, from an arming until the transfer starts; empty otherwise.
     void ShowArmedTransfer() override;
@@ -106,7 +109,8 @@ private:
     QMap<int, QToolButton*> m_buttons;
     QMap<int, QAction*> m_buttonSlots;  // the toolbar's own action of each button
     QLabel* m_lockIndicators[3] = {};
-    QString m_armedNotice;           // which file waits for which transfer
+    QString m_armedNotice;  // which file waits for which transfer
+    QString m_captionSuffix;
     bool m_bServingRequest = false;  // a device request is being answered
 };
 

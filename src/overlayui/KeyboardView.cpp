@@ -11,7 +11,6 @@
 
 #include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/StringTable.h"
 #include "overlay/CellText.h"
 #include "overlay/OverlayStrings.h"
@@ -218,7 +217,7 @@ void CKeyboardView::OnClearAll() {
     m_doc.DeleteContents();
     m_doc.SetModifiedFlag(true);
     UpdateData(false);
-    ShowStatusMessage(IDM_OVERLAY_CLEARED);
+    m_doc.SetStatusText(LoadQString(IDM_OVERLAY_CLEARED));
 }
 
 void CKeyboardView::OnReload() {

@@ -24,6 +24,8 @@ public:
     virtual bool SaveOverlayEdits() = 0;
     // Shows the main form (kMainViewId) or the editor (kKeyboardViewId).
     virtual void SwitchView(int viewId) = 0;
+    // Pane 0 of the main window's status bar.
+    virtual void SetStatusText(const QString& text) = 0;
 
 protected:
     ~COverlayEditorDoc() = default;

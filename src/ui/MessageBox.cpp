@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "core/Errors.h"
 #include "core/StringTable.h"
 #include "ui/QtText.h"
 
@@ -63,6 +64,10 @@ void ShowMessages(const Outcome& outcome) {
     for (const UserMessage& message : outcome.Messages()) {
         ShowMessageBox(QStr(message.text), QtIcon(message.icon));
     }
+}
+
+void ShowFileError(const FileError& error) {
+    ShowMessageBox(QStr(error.Message()), QMessageBox::Warning);
 }
 
 }  // namespace orv

@@ -24,5 +24,7 @@ QMessageBox::StandardButton ShowMessageBox(
 
 // Shows the messages of Qt-free work one after the other, each with OK.
 void ShowMessages(const Outcome& outcome);
+// The standard file-error text of the error, as a warning with OK.
+void ShowFileError(const FileError& error);
 
 }  // namespace orv

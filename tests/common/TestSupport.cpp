@@ -64,21 +64,6 @@ bool CapturingReporter::AskOkCancel(const std::string& text, MessageIcon) {
     return answer;
 }
 
-void CapturingReporter::ShowStatusText(const std::string& text) {
-    std::lock_guard lock(m_mutex);
-    m_status = text;
-}
-
-void CapturingReporter::ShowInstructions(const std::string& text) {
-    std::lock_guard lock(m_mutex);
-    m_instructions = text;
-}
-
-void CapturingReporter::SetMainTitle(const std::string& text) {
-    std::lock_guard lock(m_mutex);
-    m_title = text;
-}
-
 void CapturingReporter::QueueAnswer(bool ok) {
     std::lock_guard lock(m_mutex);
     m_answers.push_back(ok);
@@ -94,26 +79,10 @@ std::vector<std::string> CapturingReporter::Questions() const {
     return m_questions;
 }
 
-std::string CapturingReporter::LastStatus() const {
-    std::lock_guard lock(m_mutex);
-    return m_status;
-}
-
-std::string CapturingReporter::LastTitle() const {
-    std::lock_guard lock(m_mutex);
-    return m_title;
-}
-
-std::string CapturingReporter::LastInstructions() const {
-    std::lock_guard lock(m_mutex);
-    return m_instructions;
-}
-
 void CapturingReporter::Clear() {
     std::lock_guard lock(m_mutex);
     m_messages.clear();
     m_questions.clear();
-    m_status.clear();
 }
 
 TempDir::TempDir() {

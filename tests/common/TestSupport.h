@@ -24,16 +24,10 @@ public:
 
     void ShowMessage(const std::string& text, MessageIcon icon) override;
     bool AskOkCancel(const std::string& text, MessageIcon icon) override;
-    void ShowStatusText(const std::string& text) override;
-    void ShowInstructions(const std::string& text) override;
-    void SetMainTitle(const std::string& text) override;
 
     void QueueAnswer(bool ok);
     std::vector<std::string> Messages() const;
     std::vector<std::string> Questions() const;
-    std::string LastStatus() const;
-    std::string LastTitle() const;
-    std::string LastInstructions() const;
     void Clear();
 
 private:
@@ -41,9 +35,6 @@ private:
     std::vector<std::string> m_messages;
     std::vector<std::string> m_questions;
     std::vector<bool> m_answers;
-    std::string m_status;
-    std::string m_title;
-    std::string m_instructions;
 };
 
 // A fresh folder under the system's temporary folder, removed with its contents.

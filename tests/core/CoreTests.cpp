@@ -160,12 +160,10 @@ TEST(FileError, CauseFollowsErrnoAndTextNamesTheFile) {
 
 TEST(MessageHelpers, StatusAndInstructionsOnlyForExistingTexts) {
     test::CapturingReporter reporter;
-    ShowStatusMessage(IDM_DELETED_COUNT, "2");
-    EXPECT_EQ(reporter.LastStatus(), "Deleted 2 files");
-    ShowStatusMessage(12345);
-    EXPECT_EQ(reporter.LastStatus(), "Deleted 2 files");
-    ShowInstructions(InstructionsId(4));
-    EXPECT_EQ(reporter.LastInstructions().rfind("On your Halvetch,", 0), 0u);
+    EXPECT_EQ(FormatString(IDM_DELETED_COUNT, "2"), "Deleted 2 files");
+    EXPECT_FALSE(HasString(12345));
+    ASSERT_TRUE(HasString(InstructionsId(4)));
+    EXPECT_EQ(LoadString(InstructionsId(4)).rfind("On your Halvetch,", 0), 0u);
     MessageBoxFormatted(IDM_BAD_OVERLAY_FILE, "k.kbd");
     ASSERT_EQ(reporter.Messages().size(), 1u);
     EXPECT_EQ(reporter.Messages()[0].rfind("The file k.kbd is not a valid", 0), 0u);

@@ -24,9 +24,6 @@ public:
         }
     }
     bool AskOkCancel(const std::string&, MessageIcon) override { return true; }
-    void ShowStatusText(const std::string&) override {}
-    void ShowInstructions(const std::string&) override {}
-    void SetMainTitle(const std::string&) override {}
 
     // Installs one reporter for the whole run.
     static void Install() {

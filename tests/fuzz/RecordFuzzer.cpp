@@ -25,9 +25,6 @@ class QuietReporter : public orv::Reporter {
 public:
     void ShowMessage(const std::string&, orv::MessageIcon) override {}
     bool AskOkCancel(const std::string&, orv::MessageIcon) override { return true; }
-    void ShowStatusText(const std::string&) override {}
-    void ShowInstructions(const std::string&) override {}
-    void SetMainTitle(const std::string&) override {}
 };
 
 // The end of the input is a time-out, as on the line.
