@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of this tree and of an earlier revision side by side:
 # both built in Release, the earlier one with this tree's benchmark programs
-# copied in, then each round runs before and after in turn, so that the load
-# of the machine falls on both alike.
+# copied in; each round then runs both, in an order that alternates, so that
+# the load of the machine falls on both alike.
 #
 #   scripts/bench-compare.sh [REVISION [ROUNDS [RECORDS]]]   (main, 3, 30000)
 set -euo pipefail
@@ -30,15 +30,33 @@ if ! grep -q 'tools/bench-gui' "$base/src/CMakeLists.txt"; then
 fi
 
 for tree in "$base/src:$base/build" ".:$after"; do
-    cmake -S "${tree%%:*}" -B "${tree##*:}" "${release[@]}" > /dev/null
-    cmake --build "${tree##*:}" -j2 --target orv-bench orv-bench-gui > /dev/null
+    log="${tree##*:}/bench-build.log"
+    mkdir -p "${tree##*:}"
+    if ! { cmake -S "${tree%%:*}" -B "${tree##*:}" "${release[@]}" &&
+        cmake --build "${tree##*:}" -j2 --target orv-bench orv-bench-gui; } > "$log" 2>&1; then
+        tail -n 30 "$log"
+        exit 1
+    fi
 done
 
 export QT_QPA_PLATFORM=offscreen
 for round in $(seq "$rounds"); do
     echo "round $round"
     for program in orv-bench orv-bench-gui; do
-        "$base/build/bin/$program" --records "$records" | sed 's/^/  before /'
-        "$after/bin/$program" --records "$records" | sed 's/^/  after  /'
+        # The second of two runs in a row tends to come out faster: the order
+        # alternates from round to round.
+        if ((round % 2)); then
+            order="before after"
+        else
+            order="after before"
+        fi
+        for side in $order; do
+            if [ "$side" = before ]; then
+                bin="$base/build/bin"
+            else
+                bin="$after/bin"
+            fi
+            "$bin/$program" --records "$records" 2> /dev/null | sed "s/^/  $(printf '%-6s' "$side") /"
+        done
     done
 done
