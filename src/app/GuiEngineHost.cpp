@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "core/Globals.h"
 #include "core/Reporter.h"
 #include "engine/Serial.h"
 #include "ui/NotifyEvent.h"
@@ -51,8 +50,8 @@ void CGuiEngineHost::PostNotification(NotifyTarget target, int code, long value)
     }
     if (!receiver) {
         // Nobody to show it to: release the worker rather than leave it waiting.
-        if (CORVSerialPort* engine = g_Globals.SerialPort) {
-            engine->SignalRequest();
+        if (m_engine) {
+            m_engine->SignalRequest();
         }
         return;
     }

@@ -12,6 +12,8 @@
 
 namespace orv {
 
+class CORVSerialPort;
+
 class CGuiEngineHost : public QObject, public EngineHost {
     Q_OBJECT
 public:
@@ -19,6 +21,10 @@ public:
     using PortResolver = std::function<std::string(int commPort)>;
 
     CGuiEngineHost(RecentFileSink addRecent, PortResolver resolvePort);
+
+    // The engine this host serves: released when a notification has nobody
+    // to go to.
+    void SetEngine(CORVSerialPort* engine) { m_engine = engine; }
 
     // The main window: the default notification target, and the window whose
     // activation decides whether device requests count.
@@ -40,6 +46,7 @@ private:
 
     RecentFileSink m_addRecent;
     PortResolver m_resolvePort;
+    CORVSerialPort* m_engine = nullptr;
     // Read by the worker thread, written on the user-interface thread only.
     std::atomic<QObject*> m_mainTarget{nullptr};
     std::atomic<bool> m_foreground{false};

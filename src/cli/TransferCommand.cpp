@@ -369,7 +369,6 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     PortMap ports(*profile);
     CliHost host(ports);
     CORVSerialPort port(host);
-    g_Globals.SerialPort = &port;
     if (options.devicePath) {
         port.SetDevicePath(*options.devicePath);
     }
@@ -387,7 +386,6 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     std::fflush(stdout);
     int outcome = host.Serve(port);
     port.ClosePort();
-    g_Globals.SerialPort = nullptr;
     return outcome == IDM_TRANSFER_COMPLETED ? kExitOk : kExitFailed;
 }
 

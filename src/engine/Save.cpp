@@ -82,7 +82,7 @@ void CORVSerialPort::Impl::WriteRecordToFile() {
             if (e.Cause() != FileErrorCause::DiskFull || !ContinueSaveOnNewDisk(moved)) {
                 throw;
             }
-            carried = moved + carried;
+            carried.insert(0, moved);
         }
     }
 }

@@ -40,7 +40,7 @@ std::string OpenFailureDetail(const SerialLine::OpenResult& r, const std::string
         case SerialLine::OpenError::None:
             break;
     }
-    return FormatString(IDM_PORT_SETUP_FAILED, path, std::strerror(r.osError));
+    return FormatString(IDM_PORT_SETUP_FAILED, path, std::generic_category().message(r.osError));
 }
 
 }  // namespace

@@ -25,6 +25,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr int kLowLatencyFlag = 1 << ASYNCB_LOW_LATENCY;
+
 int RealSerialInfoCall(int fd, unsigned long request, struct serial_struct* info) {
     return ::ioctl(fd, request, info);
 }
@@ -314,10 +316,10 @@ bool SerialLine::EnterLowLatency(int fd) {
     if (call(fd, TIOCGSERIAL, &info) != 0) {
         return LowLatencyRefusalIsHarmless(errno);
     }
-    if (info.flags & ASYNC_LOW_LATENCY) {
+    if (info.flags & kLowLatencyFlag) {
         return true;
     }
-    info.flags |= ASYNC_LOW_LATENCY;
+    info.flags |= kLowLatencyFlag;
     if (call(fd, TIOCSSERIAL, &info) != 0) {
         return LowLatencyRefusalIsHarmless(errno);
     }
@@ -334,7 +336,7 @@ void SerialLine::LeaveLowLatency() {
     struct serial_struct info {};
     // Only the flag set at open goes back; the rest stays as the driver has it.
     if (call(m_fd, TIOCGSERIAL, &info) == 0) {
-        info.flags &= ~ASYNC_LOW_LATENCY;
+        info.flags &= ~kLowLatencyFlag;
         call(m_fd, TIOCSSERIAL, &info);
     }
 }

@@ -19,6 +19,7 @@
 #include "engine/Serial.h"
 #include "tools/bench/TimingDevice.h"
 #include "tools/bench/Workload.h"
+#include "ui/ControlIds.h"
 #include "ui/NotifyEvent.h"
 #include "ui/QtText.h"
 
@@ -28,7 +29,7 @@ constexpr auto kLimit = std::chrono::minutes(5);
 
 class EventHost : public orv::EngineHost {
 public:
-    explicit EventHost(QObject* main) : m_main(main) {}
+    void SetMainWindow(QObject* main) { m_main = main; }
     void PostNotification(orv::NotifyTarget target, int code, long value) override {
         QObject* receiver = target ? static_cast<QObject*>(target) : m_main;
         QCoreApplication::postEvent(receiver, new orv::NotifyEvent(code, value));
@@ -43,7 +44,7 @@ public:
     std::string DevicePathForPort(int) override { return {}; }
 
 private:
-    QObject* m_main;
+    QObject* m_main = nullptr;
 };
 
 // Presses OK once the dialog has shown the outcome.
@@ -63,6 +64,8 @@ public:
 // worker is released once it has closed.
 class MainWindow : public QWidget {
 public:
+    explicit MainWindow(orv::CORVSerialPort& engine) : m_engine(engine) {}
+
     QString status;  // what the dialog showed at the end
     QString bytes;
     bool served = false;
@@ -75,26 +78,26 @@ protected:
             return;
         }
         int code = static_cast<orv::NotifyEvent*>(event)->Code();
-        orv::CORVSerialPort* engine = orv::EngineForNotification(code);
-        if (!engine) {
-            return;
-        }
+        orv::CheckNotification(code, m_engine);
         if (code == orv::TN_SAVE_REQUEST || code == orv::TN_RESTORE_REQUEST) {
-            orv::CTransferDlg dlg(this, this);
+            orv::CTransferDlg dlg(m_engine, this, this);
             CloseAtEnd closer;
             dlg.installEventFilter(&closer);
             QObject::connect(&dlg, &QDialog::finished, [&] {
-                status = dlg.findChild<QLabel*>(QStringLiteral("1056"))->text();
-                bytes = dlg.findChild<QLabel*>(QStringLiteral("1055"))->text();
+                status = dlg.findChild<QLabel*>(orv::ControlName(orv::IDC_TRANSFER_STATUS))->text();
+                bytes = dlg.findChild<QLabel*>(orv::ControlName(orv::IDC_TRANSFER_BYTES))->text();
             });
             dlg.Run(code == orv::TN_SAVE_REQUEST);
             served = true;
         }
-        engine->SignalRequest();
+        m_engine.SignalRequest();
         if (served && onServed) {
             onServed();
         }
     }
+
+private:
+    orv::CORVSerialPort& m_engine;
 };
 
 // Runs one transfer of the device on its own thread while the event loop
@@ -149,13 +152,15 @@ int main(int argc, char** argv) {
     Workload work(records);
     TimingDevice device(kBenchModel);
 
-    MainWindow window;
+    // The host needs the window and the window the engine: the window is
+    // made first and learns its engine before any notification can come.
+    EventHost host;
+    orv::CORVSerialPort port(host);
+    MainWindow window(port);
+    host.SetMainWindow(&window);
     window.resize(640, 480);
     window.show();
     window.activateWindow();
-    EventHost host(&window);
-    orv::CORVSerialPort port(host);
-    orv::g_Globals.SerialPort = &port;
     port.SetDevicePath(device.PortPath());
     if (!port.OpenPort()) {
         return 1;
@@ -178,6 +183,5 @@ int main(int argc, char** argv) {
     }
     Print("save", "dialog", save);
     port.ClosePort();
-    orv::g_Globals.SerialPort = nullptr;
     return restore.completed && save.completed ? 0 : 1;
 }
