@@ -178,20 +178,8 @@ void CORVSerialPort::Impl::ContinueRestoreFromNextDisk() {
         file.Close();
         NextContinuationName();
         NotifyAndWait(TN_INSERT_CONTINUATION, 0, true);
-        for (;;) {
-            CheckCancelled();
-            try {
-                OpenTransferFile();
-            } catch (const FileError&) {
-                NotifyAndWait(TN_INSERT_CONTINUATION, 0, true);
-                char discard = 0;
-                ReadBytes(&discard, 1, false);
-                std::this_thread::yield();
-                continue;
-            }
-            NotifyAndWait(TN_SET_TOTAL, static_cast<long>(fileLength * (IsText() ? 2 : 1)), true);
-            break;
-        }
+        OpenTransferFileAsking(TN_INSERT_CONTINUATION);
+        NotifyAndWait(TN_SET_TOTAL, static_cast<long>(fileLength * (IsText() ? 2 : 1)), true);
         if (!NextRecordToSend(false) || lineFault != LineFault::None) {
             ThrowORVException(IDM_INVALID_RECORD);
         }
@@ -206,17 +194,7 @@ void CORVSerialPort::Impl::ReopenFirstFile() {
     file.Close();
     ResetToFirstFile();
     NotifyAndWait(TN_REINSERT_FIRST, 0, true);
-    for (;;) {
-        CheckCancelled();
-        try {
-            OpenTransferFile();
-            break;
-        } catch (const FileError&) {
-            NotifyAndWait(TN_REINSERT_FIRST, 0, true);
-            char discard = 0;
-            ReadBytes(&discard, 1, false);
-        }
-    }
+    OpenTransferFileAsking(TN_REINSERT_FIRST);
     NotifyAndWait(TN_SET_TOTAL, static_cast<long>(fileLength * (IsText() ? 2 : 1)), true);
 }
 

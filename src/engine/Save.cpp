@@ -96,22 +96,8 @@ bool CORVSerialPort::Impl::ContinueSaveOnNewDisk(std::string& moved) {
     CommitSave();
     NextContinuationName();
     NotifyAndWait(TN_DISK_FULL, 0, true);
-    for (;;) {
-        try {
-            OpenTransferFile();
-            return true;
-        } catch (const FileError& e) {
-            {
-                std::lock_guard lock(nameMutex);
-                fileErrorText = e.Message().substr(0, kMaxFileErrorText);
-            }
-            NotifyAndWait(TN_CANNOT_CONTINUE, 0, true);
-            char discard = 0;
-            ReadBytes(&discard, 1, false);
-            std::this_thread::yield();
-            CheckCancelled();
-        }
-    }
+    OpenTransferFileAsking(TN_CANNOT_CONTINUE);
+    return true;
 }
 
 void CORVSerialPort::Impl::EndSave() {

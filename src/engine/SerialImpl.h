@@ -44,6 +44,9 @@ struct CORVSerialPort::Impl : public ByteSource {
     bool StartTransfer();
     void AbortTransfer(bool sendAbortByte, int messageId);
     void OpenTransferFile();
+    // Opens the current file, asking again with notification askAgainCode
+    // after each failure, until it opens or the user cancels.
+    void OpenTransferFileAsking(int askAgainCode);
     // Gives a save's file its name; the first file of a save then enters the
     // recent files.
     void CommitSave();

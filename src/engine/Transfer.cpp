@@ -139,6 +139,27 @@ void CORVSerialPort::Impl::OpenTransferFile() {
     removable = IsOnRemovableDrive(name);
 }
 
+void CORVSerialPort::Impl::OpenTransferFileAsking(int askAgainCode) {
+    for (;;) {
+        CheckCancelled();
+        try {
+            OpenTransferFile();
+            return;
+        } catch (const FileError& e) {
+            // Only the question about a continuation file says why.
+            if (askAgainCode == TN_CANNOT_CONTINUE) {
+                std::lock_guard lock(nameMutex);
+                fileErrorText = e.Message().substr(0, kMaxFileErrorText);
+            }
+            NotifyAndWait(askAgainCode, 0, true);
+            // The device's byte sent while the user was asked is no data.
+            char discard = 0;
+            ReadBytes(&discard, 1, false);
+            std::this_thread::yield();
+        }
+    }
+}
+
 void CORVSerialPort::Impl::CommitSave() {
     file.Commit();
     if (!continuation) {
