@@ -3,9 +3,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "core/Reporter.h"
 #include "engine/Serial.h"
+#include "ui/MessageBox.h"
 #include "ui/NotifyEvent.h"
+#include "ui/QtText.h"
 #include "ui/UiThread.h"
 
 namespace orv {
@@ -67,11 +68,16 @@ bool CGuiEngineHost::IsMainWindowForeground() {
 }
 
 void CGuiEngineHost::ShowMessage(const std::string& text) {
-    CurrentReporter().ShowMessage(text, MessageIcon::None);
+    RunOnUiThread([&] { ShowMessageBox(QStr(text), QMessageBox::NoIcon); });
 }
 
 bool CGuiEngineHost::AskOkCancel(const std::string& text) {
-    return CurrentReporter().AskOkCancel(text, MessageIcon::Exclamation);
+    bool ok = false;
+    RunOnUiThread([&] {
+        ok = ShowMessageBox(QStr(text), QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
+                            QMessageBox::Ok) == QMessageBox::Ok;
+    });
+    return ok;
 }
 
 void CGuiEngineHost::AddToRecentFiles(const std::string& path) {
