@@ -258,10 +258,7 @@ TEST_F(MediaCliTest, PictureFlagsChooseFittingAndDithering) {
     // Crop to Fill and no dithering, as the Icon Properties window stores them.
     fs::create_directories(dir / "config" / "Tarveline Co.");
     WriteFileBytes(dir / "config" / "Tarveline Co." / "ORV by Tarveline.conf",
-                   "[Version%204.2]
-Crop%20To%20Fill=1
-Dither%20Colors=0
-");
+                   "[Version%204.2]\nCrop%20To%20Fill=1\nDither%20Colors=0\n");
     Result r = Cli({"import-icons", "--prepare-only", "photo.png"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     IconBitmap bitmap;
@@ -270,7 +267,7 @@ Dither%20Colors=0
     EXPECT_EQ(ImportedIcons()[0].block, EncodeIconImage(bitmap));
 
     for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--crop", "--keep-aspect"}, {"--dither", "--no-dither"}}) {
+         {std::vector<std::string>{"--keep-aspect", "--crop"}, {"--dither", "--no-dither"}}) {
         std::vector<std::string> args = wrong;
         args.insert(args.end(), {"convert-icon", "photo.png", "x.bmp"});
         r = Cli(args);

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QLabel>
+#include <QMainWindow>
+#include <QTextEdit>
 #include <QMimeData>
 #include <QUrl>
 #include <QTest>
@@ -424,8 +426,15 @@ TEST_F(ImportTest, SoundThatIsNoWaveIsSentOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(SoundOfImportFile(harness.Device().ReceivedBytes()), "Dear diary");
 }
 
-// Files dragged onto the main window, as a file manager drops them.
-bool DropFiles(QWidget* target, const QStringList& paths) {
+// Files dragged onto the main window, as a file manager drops them: onto the
+// instructions, which hand them on to the window.
+bool DropFiles(QMainWindow& frame, const QStringList& paths) {
+    QTextEdit* text = frame.findChild<QTextEdit*>();
+    QWidget* target = text ? text->viewport() : nullptr;
+    if (!target) {
+        ADD_FAILURE() << "no instructions to drop on";
+        return false;
+    }
     QMimeData data;
     QList<QUrl> urls;
     for (const QString& path : paths) {
@@ -453,7 +462,7 @@ TEST_F(ImportTest, DroppedPicturesStartTheIconImportAndAMemoryFileOpensAsARecent
     ModalDriver user;
     user.Then(ConfirmIcon("sky.png"));
     user.Then(ConfirmIcon("cat.bmp", "CAT"));
-    ASSERT_TRUE(DropFiles(&harness.Frame(), {png, cat}));
+    ASSERT_TRUE(DropFiles(harness.Frame(), {png, cat}));
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
     EXPECT_TRUE(g_Globals.SerialPort->IsArmed());
@@ -475,7 +484,7 @@ TEST_F(ImportTest, DroppedPicturesStartTheIconImportAndAMemoryFileOpensAsARecent
         return true;
     });
     ASSERT_TRUE(harness.Activate());
-    ASSERT_TRUE(DropFiles(&harness.Frame(), {QString::fromStdString(backup.string())}));
+    ASSERT_TRUE(DropFiles(harness.Frame(), {QString::fromStdString(backup.string())}));
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(offered.endsWith("BACKUP.ORV")) << offered.toStdString();
     EXPECT_EQ(g_Globals.SerialPort->ArmedKind(), Restore);
@@ -484,7 +493,7 @@ TEST_F(ImportTest, DroppedPicturesStartTheIconImportAndAMemoryFileOpensAsARecent
 
 TEST_F(ImportTest, ModelsWithoutIconsRefuseDroppedPictures) {
     AppHarness harness(32771);
-    EXPECT_FALSE(DropFiles(&harness.Frame(), {Bitmap("cat.bmp")}));
+    EXPECT_FALSE(DropFiles(harness.Frame(), {Bitmap("cat.bmp")}));
     EXPECT_FALSE(fs::exists(kIconImportFileName));
 }
 
