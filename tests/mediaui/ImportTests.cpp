@@ -6,10 +6,10 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QTextEdit>
 #include <QMimeData>
-#include <QUrl>
 #include <QTest>
+#include <QTextEdit>
+#include <QUrl>
 #include <filesystem>
 
 #include "app/ORVApp.h"

@@ -1,6 +1,6 @@
 // Renders the main window (with a file armed, and in large type), the icon
-// properties dialog (for a bitmap and for a photo), the progress dialog of a restore in progress, the
-// keyboard overlay editor and demonstration mode during a save into PNG files, with a simulated
+// properties dialog (for a bitmap and for a photo), the progress dialog of a restore in progress,
+// the keyboard overlay editor and demonstration mode during a save into PNG files, with a simulated
 // device on a pseudo-terminal and a profile in a temporary folder. Runs under Qt's offscreen
 // platform.
 //
@@ -135,12 +135,12 @@ bool WritePhoto(const QString& path) {
     sand.setColorAt(1, QColor(150, 110, 70));
     p.setPen(Qt::NoPen);
     p.setBrush(sand);
-    p.drawPolygon(QPolygon({QPoint(0, 390), QPoint(260, 372), QPoint(640, 410), QPoint(640, 480),
-                            QPoint(0, 480)}));
+    p.drawPolygon(QPolygon(
+        {QPoint(0, 390), QPoint(260, 372), QPoint(640, 410), QPoint(640, 480), QPoint(0, 480)}));
     // A palm against the light.
     p.setBrush(QColor(40, 30, 35));
-    p.drawPolygon(QPolygon({QPoint(128, 440), QPoint(142, 440), QPoint(178, 190),
-                            QPoint(170, 188)}));
+    p.drawPolygon(
+        QPolygon({QPoint(128, 440), QPoint(142, 440), QPoint(178, 190), QPoint(170, 188)}));
     for (int angle = -150; angle <= -30; angle += 30) {
         p.save();
         p.translate(174, 190);
@@ -155,9 +155,9 @@ bool WritePhoto(const QString& path) {
     if (!photo.transformed(QTransform().rotate(-90)).save(&buffer, "JPEG", 92)) {
         return false;
     }
-    const char exif[] = {'\xFF', '\xE1', 0, 34,  'E', 'x', 'i',  'f',  0, 0, 'M', 'M',
-                         0,       42,      0, 0,   0,   8,   0,    1,    1, 18, 0, 3,
-                         0,       0,       0, 1,   0,   6,   0,    0,    0, 0,  0, 0};
+    const char exif[] = {'\xFF', '\xE1', 0, 34, 'E', 'x', 'i', 'f', 0, 0,  'M', 'M',
+                         0,      42,     0, 0,  0,   8,   0,   1,   1, 18, 0,   3,
+                         0,      0,      0, 1,  0,   6,   0,   0,   0, 0,  0,   0};
     jpeg.insert(2, exif, sizeof exif);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size();
