@@ -58,10 +58,10 @@ bool CMainFrame::OnImportIcons() {
     // Every picture that can be read is offered first; the bitmaps and all
     // files stay a choice away.
     QString filter = FormatQString(IDS_PICTURE_FILTER, QStr(PicturePatterns()));
-    return ImportIcons(ChooseImportFiles(this, filter, IDS_PICTURE_CHOOSER_TITLE, true));
+    return ImportPictures(ChooseImportFiles(this, filter, IDS_PICTURE_CHOOSER_TITLE, true));
 }
 
-bool CMainFrame::ImportIcons(const QStringList& files) {
+bool CMainFrame::ImportPictures(const QStringList& files) {
     // An import file that cannot be deleted would send its old icons again.
     if (files.isEmpty() || !DeleteImportFile(kIconImportFileName)) {
         return false;

@@ -515,7 +515,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     } else if (!files.others.isEmpty() && SupportsIconImport(g_Globals.ModelId)) {
         event->acceptProposedAction();
         QTimer::singleShot(0, this, [this, pictures = files.others] {
-            ImportIcons(pictures);
+            ImportPictures(pictures);
             UpdateCommandUI();
         });
     }

@@ -43,7 +43,7 @@ public:
     bool OnImportSound();
     // The icon import with these pictures chosen: named one by one in the
     // Icon Properties window, then armed.
-    bool ImportIcons(const QStringList& files);
+    bool ImportPictures(const QStringList& files);
 
     // A notification of the engine that reached the frame.
     void OnTransferRequest(int code);

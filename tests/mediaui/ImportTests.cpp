@@ -273,7 +273,7 @@ TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
 
-    EXPECT_EQ(title, "Choose one or more Bitmap files to import");
+    EXPECT_EQ(title, "Choose one or more pictures to import");
     EXPECT_EQ(labels[0], "Icon &Name for cat.bmp");
     EXPECT_EQ(names[0], "cat");
     EXPECT_EQ(labels[1], "Icon &Name for my pic.bmp");
