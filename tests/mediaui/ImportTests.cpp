@@ -467,8 +467,8 @@ TEST_F(ImportTest, DroppedPicturesStartTheIconImportAndAMemoryFileOpensAsARecent
     ASSERT_TRUE(DropFiles(harness.Frame(), {png, cat}));
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
-    EXPECT_TRUE(g_Globals.SerialPort->IsArmed());
-    EXPECT_EQ(g_Globals.SerialPort->ArmedKind(), ImportIcons);
+    EXPECT_TRUE(harness.Engine().IsArmed());
+    EXPECT_EQ(harness.Engine().ArmedKind(), ImportIcons);
     EXPECT_EQ(ImportedNames(), (std::vector<std::string>{"sky", "CAT"}));
 
     // A memory file offers what a recent file offers; Save arms the engine.
@@ -489,8 +489,8 @@ TEST_F(ImportTest, DroppedPicturesStartTheIconImportAndAMemoryFileOpensAsARecent
     ASSERT_TRUE(DropFiles(harness.Frame(), {QString::fromStdString(backup.string())}));
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(offered.endsWith("BACKUP.ORV")) << offered.toStdString();
-    EXPECT_EQ(g_Globals.SerialPort->ArmedKind(), Restore);
-    EXPECT_EQ(g_Globals.SerialPort->CurrentFileName(), backup.string());
+    EXPECT_EQ(harness.Engine().ArmedKind(), Restore);
+    EXPECT_EQ(harness.Engine().CurrentFileName(), backup.string());
 }
 
 TEST_F(ImportTest, ModelsWithoutIconsRefuseDroppedPictures) {
