@@ -24,13 +24,18 @@ public:
     // activation decides whether device requests count.
     void SetMainWindow(QWidget* window);
 
-    void PostNotification(NotifyTarget target, int code, long value) override;
+    void PostNotification(NotifyTarget target, Notification note) override;
     NotifyTarget MainWindowTarget() override;
     bool IsMainWindowForeground() override;
     void ShowMessage(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
     void AddToRecentFiles(const std::string& path) override;
     std::string DevicePathForPort(int commPort) override;
+    void LinkLost() override;
+
+signals:
+    // The line of the open port hung up (emitted on the user-interface thread).
+    void PortGone();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -123,6 +123,9 @@ bool CORVApp::InitInstance() {
     m_host = std::make_unique<CGuiEngineHost>(
         [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
         [this](int n) { return PortMap(*m_profile).DevicePath(n); });
+    connect(m_host.get(), &CGuiEngineHost::PortGone, this, &CORVApp::OnPortGone);
+    m_portWatch.setInterval(kPortWatchIntervalMs);
+    connect(&m_portWatch, &QTimer::timeout, this, &CORVApp::OnPortWatch);
 
     // 9-11. Document, main frame and main form; a file on the command line.
     m_doc = std::make_unique<CORVDoc>(m_recentFiles);
@@ -273,6 +276,36 @@ void CORVApp::OnPortSettings() {
         }
         engine->ClosePort();
         engine->OpenPort();
+    }
+}
+
+void CORVApp::OnPortGone() {
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine || !engine->IsPortOpen() || !engine->IsLinkLost()) {
+        return;  // closed or reopened since
+    }
+    m_lostPortPath = engine->OpenedPath();
+    engine->ClosePort();
+    if (m_frame) {
+        m_frame->SetStatusText(FormatQString(IDS_PORT_GONE_STATUS, QStr(engine->PortName())));
+    }
+    m_portWatch.start();
+}
+
+void CORVApp::OnPortWatch() {
+    CORVSerialPort* engine = g_Globals.SerialPort;
+    if (!engine || engine->IsPortOpen()) {
+        m_portWatch.stop();  // opened again some other way (Port settings, a new model)
+        return;
+    }
+    // Just plugged in, the device may not be ready (or not yet ours to open):
+    // tried again quietly until it is.
+    if (!QFileInfo::exists(QStr(m_lostPortPath)) || !engine->OpenPort(false)) {
+        return;
+    }
+    m_portWatch.stop();
+    if (m_frame) {
+        m_frame->SetStatusText(FormatQString(IDS_PORT_BACK_STATUS, QStr(engine->PortName())));
     }
 }
 

@@ -447,7 +447,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 
 void CMainFrame::customEvent(QEvent* event) {
     if (event->type() == NotifyEvent::kType) {
-        OnTransferRequest(static_cast<NotifyEvent*>(event)->Code());
+        OnTransferRequest(static_cast<NotifyEvent*>(event)->Take());
         return;
     }
     QMainWindow::customEvent(event);
@@ -490,8 +490,9 @@ bool CMainFrame::OnRestoreMemory() {
     return MemoryFileCommand(ID_RESTORE_MEMORY, Restore);
 }
 
-void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
+void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, Notification request,
                                       bool (CMainFrame::*chooser)(), bool saveMode) {
+    const TransferKind kind = RequestedKind(request.Code());
     // The transfer starts now, or is refused: either way the arming ends.
     QScopedValueRollback serving(m_bServingRequest, true);
     ShowArmedTransfer();
@@ -505,29 +506,29 @@ void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
     }
     if (!armed) {
         engine.SetCancel();
-        return;
+        return;  // the request is released as refused
     }
     CTransferDlg dlg(this, this);
-    dlg.Run(saveMode);
+    dlg.Run(saveMode, std::move(request));
 }
 
-void CMainFrame::OnTransferRequest(int code) {
-    CORVSerialPort* engine = EngineForNotification(code);
+void CMainFrame::OnTransferRequest(Notification note) {
+    CORVSerialPort* engine = EngineForNotification(note.Code());
     if (!engine) {
         return;
     }
-    switch (code) {
+    switch (note.Code()) {
         case TN_SAVE_REQUEST:
-            RunRequestedTransfer(*engine, Save, &CMainFrame::OnSaveMemory, true);
+            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnSaveMemory, true);
             break;
         case TN_RESTORE_REQUEST:
-            RunRequestedTransfer(*engine, Restore, &CMainFrame::OnRestoreMemory, false);
+            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnRestoreMemory, false);
             break;
         case TN_ICONS_REQUEST:
-            RunRequestedTransfer(*engine, ImportIcons, &CMainFrame::OnImportIcons, false);
+            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnImportIcons, false);
             break;
         case TN_SOUND_REQUEST:
-            RunRequestedTransfer(*engine, ImportSound, &CMainFrame::OnImportSound, false);
+            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnImportSound, false);
             break;
         case TN_FINISHED:
             break;
@@ -535,7 +536,7 @@ void CMainFrame::OnTransferRequest(int code) {
             ORV_INTERNAL_ERROR();
             break;
     }
-    engine->SignalRequest();
+    // Whatever is still held here is answered now (the lockstep in EngineHost.h).
 }
 
 }  // namespace orv

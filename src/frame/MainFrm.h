@@ -43,7 +43,7 @@ public:
     bool OnImportSound();
 
     // A notification of the engine that reached the frame.
-    void OnTransferRequest(int code);
+    void OnTransferRequest(Notification note);
 
     void ShowOverlayButton(bool show);
     void ShowImportIconsButton(bool show);
@@ -92,7 +92,7 @@ private:
     void UpdateLockIndicators();
     void SetArmedNotice(const QString& inStatusBar, const QString& inMainForm);
     bool MemoryFileCommand(int commandId, TransferKind kind);
-    void RunRequestedTransfer(CORVSerialPort& engine, TransferKind kind,
+    void RunRequestedTransfer(CORVSerialPort& engine, Notification request,
                               bool (CMainFrame::*chooser)(), bool saveMode);
 
     CORVDoc& m_doc;

@@ -49,14 +49,37 @@ void TestHost::Stop() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    ReleaseFinished();
 }
 
-void TestHost::PostNotification(NotifyTarget target, int code, long value) {
+void TestHost::PostNotification(NotifyTarget target, Notification note) {
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back({target, code, value});
+        m_queue.push_back({target, std::move(note)});
     }
     m_cv.notify_all();
+}
+
+void TestHost::ReleaseFinished() {
+    Notification held;
+    {
+        std::lock_guard lock(m_mutex);
+        held = std::move(m_heldFinished);
+    }
+    held.Release();
+}
+
+void TestHost::LinkLost() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_linkLost = true;
+    }
+    m_cv.notify_all();
+}
+
+bool TestHost::WaitLinkLost(int timeoutMs) {
+    std::unique_lock lock(m_mutex);
+    return m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_linkLost; });
 }
 
 void TestHost::Run() {
@@ -68,16 +91,19 @@ void TestHost::Run() {
             if (m_queue.empty()) {
                 return;
             }
-            note = m_queue.front();
+            note = std::move(m_queue.front());
             m_queue.pop_front();
-            m_codes.push_back(note.code);
+            m_codes.push_back(note.note.Code());
         }
-        Handle(note.target, note.code, note.value);
+        Handle(note.target, std::move(note.note));
     }
 }
 
-void TestHost::Handle(NotifyTarget target, int code, long value) {
+// Each case answers by releasing note (at the latest when it goes out of scope).
+void TestHost::Handle(NotifyTarget target, Notification note) {
     CORVSerialPort& port = *m_port;
+    const int code = note.Code();
+    const long value = note.Value();
     switch (code) {
         case TN_SAVE_REQUEST:
         case TN_RESTORE_REQUEST:
@@ -87,14 +113,12 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
             if (!port.IsArmed() || port.ArmedKind() != kind) {
                 if (fileForRequest.empty()) {
                     port.SetCancel();
-                    port.SignalRequest();
                     return;
                 }
                 port.ArmTransfer(fileForRequest, kind);
             }
             // The progress display opens, takes the notifications and releases the worker.
             port.SetNotificationTarget(DialogTarget());
-            port.SignalRequest();
             return;
         }
         case TN_SET_TOTAL: {
@@ -130,9 +154,10 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
             if (target == DialogTarget()) {
                 port.SetNotificationTarget(MainTarget());  // the display closes
             }
-            {
-                std::lock_guard lock(m_mutex);
-                m_finished.push_back(static_cast<int>(value));
+            std::lock_guard lock(m_mutex);
+            m_finished.push_back(static_cast<int>(value));
+            if (holdFinished) {
+                m_heldFinished = std::move(note);
             }
             m_cv.notify_all();
             break;
@@ -140,7 +165,6 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
         default:
             break;
     }
-    port.SignalRequest();
 }
 
 void TestHost::ShowMessage(const std::string& text) {

@@ -126,18 +126,6 @@ TEST_F(RestoreTest, TenRefusalsAreToleratedTheEleventhEndsWithCommunicationsErro
     EXPECT_EQ(ReadFileBytes(path), kV300 + kRecA);  // a restore file keeps its name and content
 }
 
-TEST_F(RestoreTest, FourthSilenceOnOneRecordEndsWithTimeOut) {
-    std::string path = Path("MEM.ORV");
-    WriteFileBytes(path, kV300);
-    port.ArmTransfer(path, Restore);
-    ASSERT_EQ(Request('L'), std::string(1, kAck));
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(peer.ReadUntil("\n", 2500), kV300) << "sending " << i + 1;
-    }
-    EXPECT_EQ(peer.Read(1, 2500), "?");
-    EXPECT_EQ(host.WaitFinished(), IDM_COMM_TIMEOUT);
-}
-
 TEST_F(RestoreTest, LineNotStartingWithALetterIsAnInvalidRecord) {
     // Nor is a line with a control byte or one outside ASCII before its line end.
     for (const std::string& bad :

@@ -45,10 +45,10 @@ public:
         m_thread.join();
     }
     void Attach(orv::CORVSerialPort* port) { m_port = port; }
-    void PostNotification(orv::NotifyTarget target, int code, long value) override {
+    void PostNotification(orv::NotifyTarget, orv::Notification note) override {
         {
             std::lock_guard lock(m_mutex);
-            m_queue.push_back({target, code, value});
+            m_queue.push_back(std::move(note));
         }
         m_cv.notify_all();
     }
@@ -60,6 +60,7 @@ public:
     bool AskOkCancel(const std::string&) override { return false; }
     void AddToRecentFiles(const std::string&) override {}
     std::string DevicePathForPort(int) override { return {}; }
+    void LinkLost() override {}
 
     int WaitFinished() {
         std::unique_lock lock(m_mutex);
@@ -68,32 +69,27 @@ public:
     }
 
 private:
-    struct Note {
-        orv::NotifyTarget target;
-        int code;
-        long value;
-    };
     void Run() {
         for (;;) {
-            Note n;
+            orv::Notification n;
             {
                 std::unique_lock lock(m_mutex);
                 m_cv.wait(lock, [&] { return m_quit || !m_queue.empty(); });
                 if (m_queue.empty()) {
                     return;
                 }
-                n = m_queue.front();
+                n = std::move(m_queue.front());
                 m_queue.pop_front();
             }
-            if (n.code == orv::TN_RESTORE_REQUEST) {
+            if (n.Code() == orv::TN_RESTORE_REQUEST) {
                 m_port->SetNotificationTarget(&m_dialog);
-            } else if (n.code == orv::TN_FINISHED) {
+            } else if (n.Code() == orv::TN_FINISHED) {
                 m_port->SetNotificationTarget(&m_main);
                 std::lock_guard lock(m_mutex);
-                m_outcome = static_cast<int>(n.value);
+                m_outcome = static_cast<int>(n.Value());
                 m_cv.notify_all();
             }
-            m_port->SignalRequest();
+            n.Release();
         }
     }
 
@@ -102,7 +98,7 @@ private:
     int m_dialog = 0;
     std::mutex m_mutex;
     std::condition_variable m_cv;
-    std::deque<Note> m_queue;
+    std::deque<orv::Notification> m_queue;
     bool m_quit = false;
     int m_outcome = 0;
     std::thread m_thread;
