@@ -109,10 +109,14 @@ TEST_F(WireTest, AdapterPulledOutWhileWaitingEndsWithExitThreeNamingThePort) {
     ASSERT_GT(pid, 0);
     // The instructions are printed once the port is open.
     const std::string instructions = LoadString(InstructionsId(ModelIndexOf(kModelMirelda)));
-    for (int i = 0;
-         i < 1000 && ReadFileBytes(dir / "stdout").find(instructions) == std::string::npos; ++i) {
+    auto opened = [&] {
+        return fs::exists(dir / "stdout") &&
+               ReadFileBytes(dir / "stdout").find(instructions) != std::string::npos;
+    };
+    for (int i = 0; i < 1000 && !opened(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    ASSERT_TRUE(opened());
     auto unplugged = Clock::now();
     ::close(master);
     Result r = FinishCli(pid);
