@@ -60,6 +60,21 @@ void TestHost::PostNotification(NotifyTarget target, Notification note) {
     m_cv.notify_all();
 }
 
+void TestHost::SetFileForRequest(std::string path) {
+    std::lock_guard lock(m_mutex);
+    m_fileForRequest = std::move(path);
+}
+
+void TestHost::SetOnPrompt(std::function<bool(int code)> onPrompt) {
+    std::lock_guard lock(m_mutex);
+    m_onPrompt = std::move(onPrompt);
+}
+
+void TestHost::SetOnAddBytes(std::function<void()> onAddBytes) {
+    std::lock_guard lock(m_mutex);
+    m_onAddBytes = std::move(onAddBytes);
+}
+
 void TestHost::ReleaseFinished() {
     Notification held;
     {
@@ -111,11 +126,16 @@ void TestHost::Handle(NotifyTarget target, Notification note) {
         case TN_SOUND_REQUEST: {
             TransferKind kind = RequestedKind(code);
             if (!port.IsArmed() || port.ArmedKind() != kind) {
-                if (fileForRequest.empty()) {
+                std::string file;
+                {
+                    std::lock_guard lock(m_mutex);
+                    file = m_fileForRequest;
+                }
+                if (file.empty()) {
                     port.SetCancel();
                     return;
                 }
-                port.ArmTransfer(fileForRequest, kind);
+                port.ArmTransfer(file, kind);
             }
             // The progress display opens, takes the notifications and releases the worker.
             port.SetNotificationTarget(DialogTarget());
@@ -127,12 +147,14 @@ void TestHost::Handle(NotifyTarget target, Notification note) {
             break;
         }
         case TN_ADD_BYTES: {
+            std::function<void()> hook;
             {
                 std::lock_guard lock(m_mutex);
                 m_bytes += value & 0xFFFF;
+                hook = m_onAddBytes;
             }
-            if (onAddBytes) {
-                onAddBytes();
+            if (hook) {
+                hook();
             }
             break;
         }
@@ -140,11 +162,13 @@ void TestHost::Handle(NotifyTarget target, Notification note) {
         case TN_CANNOT_CONTINUE:
         case TN_INSERT_CONTINUATION:
         case TN_REINSERT_FIRST: {
+            std::function<bool(int)> hook;
             {
                 std::lock_guard lock(m_mutex);
                 m_promptFiles.push_back(port.CurrentFileName());
+                hook = m_onPrompt;
             }
-            bool ok = onPrompt ? onPrompt(code) : true;
+            bool ok = hook ? hook(code) : true;
             if (!ok) {
                 port.SetCancel();
             }

@@ -44,11 +44,11 @@ public:
     std::atomic<bool> foreground{true};
     // A request that finds the engine not armed for its kind arms this file
     // (as the file chooser would); empty: the choice is cancelled.
-    std::string fileForRequest;
+    void SetFileForRequest(std::string path);
     // Disk prompts (TN_DISK_FULL ... TN_REINSERT_FIRST): return false for Cancel.
-    std::function<bool(int code)> onPrompt;
+    void SetOnPrompt(std::function<bool(int code)> onPrompt);
     // Called for each TN_ADD_BYTES before the engine is released.
-    std::function<void()> onAddBytes;
+    void SetOnAddBytes(std::function<void()> onAddBytes);
     // TN_FINISHED is held (the progress display stays open) until ReleaseFinished.
     std::atomic<bool> holdFinished{false};
     void ReleaseFinished();
@@ -79,6 +79,10 @@ private:
     std::deque<Note> m_queue;
     bool m_quit = false;
     bool m_linkLost = false;
+    // The scripting, set by the test's thread and used on the host's.
+    std::string m_fileForRequest;
+    std::function<bool(int code)> m_onPrompt;
+    std::function<void()> m_onAddBytes;
     Notification m_heldFinished;
     std::vector<int> m_codes;
     std::vector<int> m_finished;

@@ -66,14 +66,14 @@ TEST_F(FullDiskTest, SaveGoesOnAcrossThreeDisksWithWholeRecordsInEach) {
     fs::path shelf = dir / "shelf";
     fs::create_directory(shelf);
     // A disk change: everything on the disk goes to the shelf, the disk is empty again.
-    host.onPrompt = [&](int code) {
+    host.SetOnPrompt([&](int code) {
         EXPECT_EQ(code, TN_DISK_FULL);
         for (const auto& e : fs::directory_iterator(disk)) {
             fs::copy_file(e.path(), shelf / e.path().filename());
             fs::remove(e.path());
         }
         return true;
-    };
+    });
     std::string first = (disk / "MEM.ORV").string();
     port.ArmTransfer(first, Save);
     ASSERT_EQ(Request('S'), std::string(1, kAck));

@@ -191,13 +191,13 @@ TEST_F(RestoreTest, ChainOfThreeDisksIsFollowedWithAPromptPerDisk) {
     WriteFileBytes(store / "MEM3.ORV", kRecA);
     // Each prompt: the previous disk comes out, the next goes in.
     int disk = 1;
-    host.onPrompt = [&](int code) {
+    host.SetOnPrompt([&](int code) {
         EXPECT_EQ(code, TN_INSERT_CONTINUATION);
         ++disk;
         std::string name = "MEM" + std::to_string(disk) + ".ORV";
         fs::rename(store / name, dir / name);
         return true;
-    };
+    });
     port.ArmTransfer(first, Restore);
     ASSERT_EQ(Request('L'), std::string(1, kAck));
     EXPECT_EQ(TakeRecord(), kV300);
@@ -219,7 +219,7 @@ TEST_F(RestoreTest, MissingContinuationIsAskedForAgainUntilCancelled) {
     std::string first = Path("MEM.ORV");
     WriteFileBytes(first, kV300 + "T");
     int prompts = 0;
-    host.onPrompt = [&](int) { return ++prompts < 3; };
+    host.SetOnPrompt([&](int) { return ++prompts < 3; });
     port.ArmTransfer(first, Restore);
     ASSERT_EQ(Request('L'), std::string(1, kAck));
     EXPECT_EQ(TakeRecord(), kV300);

@@ -145,7 +145,7 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
     // While the save runs its data sits beside the real file, no more
     // readable than the backup it replaces.
     bool sawTemporary = false;
-    host.onAddBytes = [&] {
+    host.SetOnAddBytes([&] {
         for (const auto& entry : fs::directory_iterator(dir / "backups")) {
             if (entry.path() != fs::path(real)) {
                 sawTemporary = true;
@@ -153,7 +153,7 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
                           fs::perms::owner_read | fs::perms::owner_write);
             }
         }
-    };
+    });
     ASSERT_EQ(SendRecord(rec), std::string(1, kAck));
     peer.Send("END");
     EXPECT_EQ(peer.Read(1), std::string(1, kAck));
@@ -218,7 +218,7 @@ TEST_F(SaveTest, RequestOfAnotherKindIsRefusedWithRetryByteAndCancelled) {
 }
 
 TEST_F(SaveTest, RequestWithoutArmingAsksForAFile) {
-    host.fileForRequest = Path("ASKED.ORV");
+    host.SetFileForRequest(Path("ASKED.ORV"));
     ASSERT_EQ(Request('S'), std::string(1, kAck));
     peer.Send("END");
     EXPECT_EQ(peer.Read(1), std::string(1, kAck));
