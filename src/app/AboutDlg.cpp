@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/StringTable.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/QtText.h"
 #include "ui/ToolbarIcons.h"
@@ -59,7 +60,7 @@ MemoryStatus QueryMemoryStatus() {
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("100"));
+    setObjectName(ControlName(IDD_ABOUTBOX));
     setWindowTitle(LoadQString(IDS_ABOUT_CAPTION));
 
     auto* icon = new QLabel(this);
@@ -86,10 +87,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     line->setFrameShadow(QFrame::Sunken);
 
     m_memory = new QLabel(this);
-    m_memory->setObjectName(QStringLiteral("1001"));
+    m_memory->setObjectName(ControlName(IDC_ABOUT_MEMORY));
     m_memory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_resources = new QLabel(this);
-    m_resources->setObjectName(QStringLiteral("1002"));
+    m_resources->setObjectName(ControlName(IDC_ABOUT_RESOURCES));
     m_resources->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* values = new QGridLayout;
     values->addWidget(new QLabel(LoadQString(IDS_ABOUT_MEMORY_LABEL), this), 0, 0);
@@ -99,7 +100,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* box = new QDialogButtonBox(this);
     QPushButton* ok = box->addButton(LoadQString(IDS_BUTTON_OK), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("1"));
+    ok->setObjectName(ControlName(IDC_OK));
     ok->setDefault(true);
     connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

@@ -27,8 +27,8 @@ public:
     void ShowMemoryStatus(const MemoryStatus& status);
 
 private:
-    QLabel* m_memory;     // 1001
-    QLabel* m_resources;  // 1002
+    QLabel* m_memory;
+    QLabel* m_resources;
 };
 
 }  // namespace orv

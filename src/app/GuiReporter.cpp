@@ -14,6 +14,10 @@ void CGuiReporter::SetFrame(CMainFrame* frame) {
     m_frame = frame;
 }
 
+void CGuiReporter::SetMainView(CORVView* view) {
+    m_mainView = view;
+}
+
 void CGuiReporter::ShowMessage(const std::string& text, MessageIcon icon) {
     RunOnUiThread([&] { ShowMessageBox(QStr(text), QtIcon(icon)); });
 }
@@ -39,7 +43,7 @@ void CGuiReporter::ShowStatusText(const std::string& text) {
 
 void CGuiReporter::ShowInstructions(const std::string& text) {
     RunOnUiThread([&] {
-        CORVView* view = g_Globals.MainView;
+        CORVView* view = m_mainView;
         if (!view || g_Globals.CurrentViewId != kMainViewId) {
             ORV_INTERNAL_ERROR();
             return;

@@ -10,10 +10,13 @@
 namespace orv {
 
 class CMainFrame;
+class CORVView;
 
 class CGuiReporter : public Reporter {
 public:
     void SetFrame(CMainFrame* frame);
+    // The main form, where the instructions are shown.
+    void SetMainView(CORVView* view);
     // Added to every caption (demonstration mode says so in the title bar).
     void SetCaptionSuffix(const QString& suffix) { m_captionSuffix = suffix; }
 
@@ -25,6 +28,7 @@ public:
 
 private:
     QPointer<CMainFrame> m_frame;
+    QPointer<CORVView> m_mainView;
     QString m_captionSuffix;
 };
 

@@ -40,7 +40,13 @@ CORVApp* g_app = nullptr;
 CORVApp::CORVApp(const QStringList& arguments, QObject* parent)
     : QObject(parent), m_arguments(arguments), m_commandLine(ParseOrvCommandLine(arguments)) {
     g_app = this;
-    g_Globals.SerialPort = nullptr;
+    m_host = std::make_unique<CGuiEngineHost>(
+        [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
+        [this](int n) { return PortMap(*m_profile).DevicePath(n); });
+    m_engine = std::make_unique<CORVSerialPort>(*m_host);
+    connect(m_host.get(), &CGuiEngineHost::PortGone, this, &CORVApp::OnPortGone);
+    m_portWatch.setInterval(kPortWatchIntervalMs);
+    connect(&m_portWatch, &QTimer::timeout, this, &CORVApp::OnPortWatch);
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     // Wayland compositors find the desktop entry, and so the icon, by this name.
@@ -48,13 +54,15 @@ CORVApp::CORVApp(const QStringList& arguments, QObject* parent)
 }
 
 CORVApp::~CORVApp() {
-    // The engine must not outlive the windows it posts to.
-    if (g_Globals.SerialPort) {
+    // The worker must not outlive the windows it posts to.
+    if (m_bEngineStarted) {
         ExitInstance();
     }
     SetReporter(nullptr);
     m_activationKeeper.reset();
     m_frame.reset();
+    m_doc.reset();
+    m_engine.reset();
     if (g_app == this) {
         g_app = nullptr;
     }
@@ -93,7 +101,7 @@ bool CORVApp::InitInstance() {
     if (!StartDemo()) {
         return false;
     }
-    // 1-2. One copy per user: a later start hands its command line over. A
+    // One copy per user: a later start hands its command line over. A
     // demonstration is a copy of its own, never mixed with the real one.
     if (m_serverName.isEmpty()) {
         m_serverName = CSingleInstance::DefaultServerName();
@@ -111,7 +119,7 @@ bool CORVApp::InitInstance() {
     m_bClassRegistered = m_instance->Listen();
     connect(m_instance.get(), &CSingleInstance::SecondStart, this, &CORVApp::OnSecondStart);
 
-    // 4-8. Model names, profile, recent files, settings.
+    // Model names, profile, recent files, settings.
     LoadModelNames();
     m_profile = m_demo ? m_demo->OpenProfile() : OpenUserProfile();
     m_recentFiles.Load(*m_profile);
@@ -120,16 +128,10 @@ bool CORVApp::InitInstance() {
 
     SetReporter(&m_reporter);
     QApplication::setWindowIcon(AppIcon());
-    m_host = std::make_unique<CGuiEngineHost>(
-        [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
-        [this](int n) { return PortMap(*m_profile).DevicePath(n); });
-    connect(m_host.get(), &CGuiEngineHost::PortGone, this, &CORVApp::OnPortGone);
-    m_portWatch.setInterval(kPortWatchIntervalMs);
-    connect(&m_portWatch, &QTimer::timeout, this, &CORVApp::OnPortWatch);
 
-    // 9-11. Document, main frame and main form; a file on the command line.
-    m_doc = std::make_unique<CORVDoc>(m_recentFiles);
-    m_frame = std::make_unique<CMainFrame>(*m_doc, m_recentFiles);
+    // Document, main frame and main form; a file on the command line.
+    m_doc = std::make_unique<CORVDoc>(*m_engine, m_recentFiles);
+    m_frame = std::make_unique<CMainFrame>(*m_doc, *m_engine, m_recentFiles);
     m_doc->SetFrame(m_frame.get());
     connect(m_frame.get(), &CMainFrame::Closed, this, &CORVApp::OnMainWindowClosed);
     m_reporter.SetFrame(m_frame.get());
@@ -140,6 +142,8 @@ bool CORVApp::InitInstance() {
     ConnectCommands();
     m_view = new CORVView(m_frame->Views());
     m_frame->Views()->addWidget(m_view);
+    m_doc->SetMainView(m_view);
+    m_reporter.SetMainView(m_view);
     m_view->OnInitialUpdate();
     m_frame->SetActiveView(m_view);
     m_host->SetMainWindow(m_frame.get());
@@ -151,7 +155,7 @@ bool CORVApp::InitInstance() {
     m_frame->activateWindow();
     UpdateCommandUI();
 
-    // 12. The serial time-out of the command line.
+    // The serial time-out of the command line.
     g_nSerialTimeout = SerialTimeoutFromCommandLine(StdStr(m_arguments.join(QLatin1Char(' '))));
 
     // On the first start no device has a COM number yet: number the ones
@@ -162,16 +166,16 @@ bool CORVApp::InitInstance() {
         EnumeratePorts(*m_profile, numbers, descriptions);
     }
 
-    // 13-14. The engine and the port; a port that cannot be opened has been
+    // The port; one that cannot be opened has been
     // reported, and Port settings tries again.
-    g_Globals.SerialPort = new CORVSerialPort(*m_host);
-    g_Globals.SerialPort->SetNotificationTarget(static_cast<QObject*>(m_frame.get()));
+    m_bEngineStarted = true;
+    m_engine->SetNotificationTarget(static_cast<QObject*>(m_frame.get()));
     if (m_demo) {
-        m_demo->Attach(*g_Globals.SerialPort);
+        m_demo->Attach(*m_engine);
     }
-    g_Globals.SerialPort->OpenPort();
+    m_engine->OpenPort();
 
-    // 15-16. Caption and instructions.
+    // Caption and instructions.
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
     SetMainTitle(g_Globals.MainTitle);
     ShowInstructions(InstructionsId(g_Globals.ModelIndex));
@@ -188,11 +192,11 @@ int CORVApp::ExitInstance() {
         m_recentFiles.Save(*m_profile);
         m_profile->sync();
     }
-    if (CORVSerialPort* engine = g_Globals.SerialPort) {
-        g_Globals.SerialPort = nullptr;
+    if (m_bEngineStarted) {
+        m_bEngineStarted = false;
         // Closing waits for the worker, which may be showing a message
-        // through this thread: delete while the windows still exist.
-        delete engine;
+        // through this thread: close while the windows still exist.
+        m_engine->ClosePort();
     }
     if (m_bClassRegistered) {
         m_instance->Close();
@@ -225,27 +229,23 @@ void CORVApp::OnSelectDevice(int commandId) {
         ORV_INTERNAL_ERROR();
     }
     WaitCursor wait;
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-        return;
-    }
+    CORVSerialPort& engine = *m_engine;
     if (!IsModelId(static_cast<uint32_t>(commandId))) {
         ORV_INTERNAL_ERROR();
         return;
     }
-    if (engine->IsPortOpen()) {
-        engine->ClosePort();
+    if (engine.IsPortOpen()) {
+        engine.ClosePort();
     }
     g_Globals.SelectModel(ModelIndexOf(static_cast<uint32_t>(commandId)));
     if (m_demo) {
-        m_demo->ChangeModel(static_cast<uint32_t>(commandId), *engine);
+        m_demo->ChangeModel(static_cast<uint32_t>(commandId), engine);
     }
     g_Globals.MainTitle = g_Globals.BuildMainTitle();
     SetMainTitle(g_Globals.MainTitle);
     ShowInstructions(InstructionsId(g_Globals.ModelIndex));
     // The new model may have another default rate.
-    engine->OpenPort();
+    engine.OpenPort();
     m_frame->ShowOverlayButton(g_Globals.ModelId == kModelPelliro);
     m_frame->ShowImportIconsButton(SupportsIconImport(g_Globals.ModelId));
     m_frame->EnableTransferButtons(true);
@@ -261,26 +261,22 @@ void CORVApp::OnPortSettings() {
         dlg.exec();
     }
     WaitCursor wait;
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-        return;
-    }
-    if (!engine->IsPortOpen()) {
+    CORVSerialPort& engine = *m_engine;
+    if (!engine.IsPortOpen()) {
         // Also after Cancel: the port that could not be opened is tried again.
-        engine->OpenPort();
+        engine.OpenPort();
     } else if (g_Globals.CommPort != oldPort || g_Globals.BaudIndex != oldBaud ||
                PortMap(*m_profile).DevicePath(g_Globals.CommPort) != oldPath) {
-        if (!ORV_CHECK(!engine->IsTransferring())) {
+        if (!ORV_CHECK(!engine.IsTransferring())) {
             return;
         }
-        engine->ClosePort();
-        engine->OpenPort();
+        engine.ClosePort();
+        engine.OpenPort();
     }
 }
 
 void CORVApp::OnPortGone() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
+    CORVSerialPort* engine = m_engine.get();
     if (!engine || !engine->IsPortOpen() || !engine->IsLinkLost()) {
         return;  // closed or reopened since
     }
@@ -293,7 +289,7 @@ void CORVApp::OnPortGone() {
 }
 
 void CORVApp::OnPortWatch() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
+    CORVSerialPort* engine = m_engine.get();
     if (!engine || engine->IsPortOpen()) {
         m_portWatch.stop();  // opened again some other way (Port settings, a new model)
         return;

@@ -21,6 +21,7 @@ class ActivationKeeper;
 class CDemoMode;
 class CMainFrame;
 class CORVDoc;
+class CORVSerialPort;
 class CORVView;
 
 class CORVApp : public QObject {
@@ -51,6 +52,9 @@ public:
     CRecentFileList& RecentFiles() { return m_recentFiles; }
     QSettings& Profile() const { return *m_profile; }
     CGuiEngineHost& Host() const { return *m_host; }
+    // The transfer engine: made with the application, its port opened at
+    // start-up and closed at exit.
+    CORVSerialPort& Engine() const { return *m_engine; }
     // The simulated device of demonstration mode (orv --demo), or null.
     CDemoMode* Demo() const { return m_demo.get(); }
     // The user guide's window, once it has been opened.
@@ -96,6 +100,9 @@ private:
     CRecentFileList m_recentFiles;
     CGuiReporter m_reporter;
     std::unique_ptr<CGuiEngineHost> m_host;
+    // Outlives the windows that use it; its port closes at exit.
+    std::unique_ptr<CORVSerialPort> m_engine;
+    bool m_bEngineStarted = false;  // the port was tried, and exit has not closed it
     std::unique_ptr<CSingleInstance> m_instance;
     std::unique_ptr<CORVDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;

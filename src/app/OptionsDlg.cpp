@@ -15,6 +15,7 @@
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogButtons.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
@@ -23,7 +24,7 @@ namespace orv {
 
 COptionsDlg::COptionsDlg(QSettings& profile, QWidget* parent)
     : QDialog(parent), m_profile(profile) {
-    setObjectName(QStringLiteral("136"));
+    setObjectName(ControlName(IDD_OPTIONS));
     setWindowTitle(LoadQString(IDS_PORTS_CAPTION));
 
     m_nPortSelection = g_Globals.CommPort - 1;
@@ -36,7 +37,7 @@ COptionsDlg::COptionsDlg(QSettings& profile, QWidget* parent)
 
     auto* portGroup = new QGroupBox(LoadQString(IDS_PORTS_PORT_GROUP), this);
     m_ports = new QListWidget(portGroup);
-    m_ports->setObjectName(QStringLiteral("1001"));
+    m_ports->setObjectName(ControlName(IDC_PORT_LIST));
     m_ports->setMinimumWidth(340);
     auto* otherLabel = new QLabel(LoadQString(IDS_PORTS_OTHER_LABEL), portGroup);
     m_devicePath = new QLineEdit(portGroup);
@@ -60,9 +61,9 @@ COptionsDlg::COptionsDlg(QSettings& profile, QWidget* parent)
 
     auto* baudGroup = new QGroupBox(LoadQString(IDS_PORTS_BAUD_GROUP), this);
     m_useDefault = new QCheckBox(LoadQString(IDS_PORTS_USE_DEFAULT), baudGroup);
-    m_useDefault->setObjectName(QStringLiteral("1002"));
+    m_useDefault->setObjectName(ControlName(IDC_USE_DEFAULT_RATE));
     m_bauds = new QListWidget(baudGroup);
-    m_bauds->setObjectName(QStringLiteral("1003"));
+    m_bauds->setObjectName(ControlName(IDC_RATE_LIST));
     m_bauds->setMaximumWidth(140);
     auto* baudLayout = new QVBoxLayout(baudGroup);
     baudLayout->addWidget(m_useDefault);

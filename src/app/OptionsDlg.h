@@ -40,9 +40,9 @@ private:
     // Devices typed in: remembered in the port map only on OK.
     QMap<int, QString> m_addedPorts;
 
-    QListWidget* m_ports;     // 1001
-    QCheckBox* m_useDefault;  // 1002
-    QListWidget* m_bauds;     // 1003
+    QListWidget* m_ports;
+    QCheckBox* m_useDefault;
+    QListWidget* m_bauds;
     QLineEdit* m_devicePath;
 };
 

@@ -362,7 +362,6 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     PortMap ports(*profile);
     CliHost host(ports);
     CORVSerialPort port(host);
-    g_Globals.SerialPort = &port;
     if (options.devicePath) {
         port.SetDevicePath(*options.devicePath);
     }
@@ -381,7 +380,6 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     int outcome = host.Serve(port);
     bool lost = port.IsLinkLost();
     port.ClosePort();
-    g_Globals.SerialPort = nullptr;
     if (lost) {
         std::fprintf(stderr, "%s\n", FormatString(IDM_PORT_GONE, port.PortName()).c_str());
     }

@@ -142,7 +142,12 @@ std::string FollowLinks(const std::string& path) {
             return current;
         }
         target.resize(static_cast<size_t>(n));
-        current = target.front() == '/' ? target : FolderOf(current) + target;
+        if (target.front() == '/') {
+            current = target;
+        } else {
+            current = FolderOf(current);
+            current += target;
+        }
     }
     throw FileError::FromErrno(ELOOP, path);
 }

@@ -7,10 +7,6 @@
 
 namespace orv {
 
-class CORVSerialPort;
-class CORVView;
-class CKeyboardView;
-
 constexpr int kMainViewId = 101;      // the main form is shown
 constexpr int kKeyboardViewId = 140;  // the overlay editor is shown
 
@@ -21,9 +17,6 @@ struct CORVGlobals {
     std::string ModelName;
     int CurrentViewId = 0;
     int CommPort = 0;  // 1-9
-    CORVView* MainView = nullptr;
-    CKeyboardView* KeyboardView = nullptr;
-    CORVSerialPort* SerialPort = nullptr;
     std::string LastFilePath;
     std::string MainTitle;
     int MaintainAspectRatio = 0;

@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace orv::devsim {
 
@@ -297,7 +298,8 @@ std::string ReadableText(const MemoryImage& records, std::size_t* lines) {
         if (r.size() < 3 || r[0] != 'n' || HexValue(r[1]) < 0 || HexValue(r[2]) < 0) {
             continue;
         }
-        const std::size_t n = static_cast<std::size_t>(HexValue(r[1]) * 16 + HexValue(r[2]));
+        const std::size_t n = static_cast<std::size_t>(HexValue(r[1])) * 16 +
+                              static_cast<std::size_t>(HexValue(r[2]));
         if (n == 0) {
             continue;
         }
@@ -325,7 +327,8 @@ std::string ReadableText(const MemoryImage& records, std::size_t* lines) {
 MemoryImage ReadMemoryFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot open " + path.string() + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot open " + path.string() + ": " +
+                                 std::generic_category().message(errno));
     }
     std::ostringstream contents;
     contents << in.rdbuf();
@@ -362,7 +365,7 @@ void WriteBytesFile(const std::filesystem::path& path, std::string_view bytes) {
     std::string temp = path.string() + ".XXXXXX";
     auto fail = [&](const char* what, int error) {
         throw std::runtime_error(std::string(what) + " " + path.string() + ": " +
-                                 std::strerror(error));
+                                 std::generic_category().message(error));
     };
     int fd = mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {

@@ -69,7 +69,7 @@ void Interrupt::Reset() {
 }
 
 IoStatus Line::Fail(const char* what) {
-    m_error = std::string(what) + ": " + std::strerror(errno);
+    m_error = std::string(what) + ": " + std::generic_category().message(errno);
     return IoStatus::Error;
 }
 

@@ -146,7 +146,7 @@ bool SimulatedDevice::Start(Script script) {
     return true;
 }
 
-void SimulatedDevice::Work(Script script) {
+void SimulatedDevice::Work(const Script& script) {
     MemoryImage source = IsTextLetter(script.letter) ? Text() : Memory();
     Session session(*this, script, std::move(source));
     Outcome outcome = session.Run();

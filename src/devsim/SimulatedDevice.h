@@ -170,7 +170,7 @@ public:
 
 private:
     friend class Session;
-    void Work(Script script);
+    void Work(const Script& script);
     void Update(const Script& script, const std::function<void(Counters&)>& change);
     void JoinFinished();
 

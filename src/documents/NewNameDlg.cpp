@@ -4,19 +4,20 @@
 #include <QVBoxLayout>
 
 #include "core/StringTable.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogButtons.h"
 #include "ui/QtText.h"
 
 namespace orv {
 
 CNewNameDlg::CNewNameDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("152"));
+    setObjectName(ControlName(IDD_NEW_NAME));
     setWindowTitle(LoadQString(IDS_RENAME_TITLE));
 
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(LoadQString(IDS_RENAME_LABEL), this);
     m_edit = new QLineEdit(this);
-    m_edit->setObjectName(QStringLiteral("1058"));
+    m_edit->setObjectName(ControlName(IDC_NEW_NAME));
     m_edit->setMaxLength(kMaxNameLength);
     label->setBuddy(m_edit);
     auto* prompt = new QLabel(LoadQString(IDS_RENAME_PROMPT), this);

@@ -22,7 +22,7 @@ private:
     void OnChangeName(const QString& text);
 
     QString m_strNewName;
-    QLineEdit* m_edit;  // 1058
+    QLineEdit* m_edit;
     QPushButton* m_ok;
 };
 

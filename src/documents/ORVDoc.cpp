@@ -29,7 +29,8 @@
 
 namespace orv {
 
-CORVDoc::CORVDoc(CRecentFiles& recentFiles) : m_recentFiles(recentFiles) {}
+CORVDoc::CORVDoc(CORVSerialPort& engine, CRecentFiles& recentFiles)
+    : m_engine(engine), m_recentFiles(recentFiles) {}
 
 CORVDoc::~CORVDoc() = default;
 
@@ -72,6 +73,18 @@ bool CORVDoc::OnOpenDocument(const QString& path) {
     return true;
 }
 
+void CORVDoc::SetMainView(CORVView* view) {
+    m_mainView = view;
+}
+
+CORVView* CORVDoc::MainView() const {
+    return m_mainView;
+}
+
+CKeyboardView* CORVDoc::KeyboardView() const {
+    return m_keyboardView;
+}
+
 void CORVDoc::SwitchView(int viewId) {
     if (!m_frame) {
         ORV_INTERNAL_ERROR();
@@ -80,34 +93,34 @@ void CORVDoc::SwitchView(int viewId) {
     QWidget* shown = m_frame->ActiveView();
     QWidget* next = nullptr;
     if (viewId == kKeyboardViewId) {
-        ORV_CHECK(shown == g_Globals.MainView);
-        if (!g_Globals.KeyboardView) {
+        ORV_CHECK(shown == m_mainView);
+        if (!m_keyboardView) {
             if (auto* main = qobject_cast<CORVView*>(shown)) {
-                g_Globals.MainView = main;
+                m_mainView = main;
             }
-            g_Globals.KeyboardView = new CKeyboardView(*this, m_frame->Views());
+            m_keyboardView = new CKeyboardView(*this, m_frame->Views());
         }
-        next = g_Globals.KeyboardView;
+        next = m_keyboardView;
     } else {
-        ORV_CHECK(shown == g_Globals.KeyboardView && g_Globals.MainView);
-        if (!g_Globals.MainView) {
+        ORV_CHECK(shown == m_keyboardView && m_mainView);
+        if (!m_mainView) {
             return;
         }
         // Unsaved edits are dropped without a question.
         SetModifiedFlag(false);
-        next = g_Globals.MainView;
+        next = m_mainView;
     }
     m_frame->SetActiveView(next);
     g_Globals.CurrentViewId = viewId;
-    if (next == g_Globals.MainView) {
-        g_Globals.MainView->OnActivateView();
+    if (next == m_mainView) {
+        m_mainView->OnActivateView();
     }
     // The device items follow the view shown.
     m_frame->UpdateCommandUI();
 }
 
 void CORVDoc::OnDeleteFile() {
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_engine, DialogParent());
     if (dlg.RunForCommand(ID_DELETE_FILE) != 1) {
         return;
     }
@@ -144,7 +157,7 @@ void CORVDoc::OnDeleteFile() {
 }
 
 void CORVDoc::OnRenameFile() {
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_engine, DialogParent());
     if (dlg.RunForCommand(ID_RENAME_FILE) != 1) {
         return;
     }
@@ -184,14 +197,9 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
         return false;
     }
     ORV_CHECK(m_frame);
-    CORVSerialPort* engine = g_Globals.SerialPort;
     switch (dlg.ChosenAction()) {
         case IDC_ACTION_SAVE:
         case IDC_ACTION_RESTORE:
-            if (!engine) {
-                ORV_INTERNAL_ERROR();
-                break;
-            }
             if (dlg.ChosenAction() == IDC_ACTION_RESTORE &&
                 !ConfirmRestoreFrom(path, DialogParent())) {
                 return false;
@@ -204,8 +212,8 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
                                QMessageBox::No) != QMessageBox::Yes) {
                 return false;
             }
-            engine->ArmTransfer(StdStr(path),
-                                dlg.ChosenAction() == IDC_ACTION_SAVE ? Save : Restore);
+            m_engine.ArmTransfer(StdStr(path),
+                                 dlg.ChosenAction() == IDC_ACTION_SAVE ? Save : Restore);
             if (m_frame) {
                 m_frame->ShowArmedTransfer();
             }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include "overlay/OverlayCells.h"
@@ -12,12 +13,17 @@
 namespace orv {
 
 class CDocumentFrame;
+class CKeyboardView;
+class CORVView;
+class CORVSerialPort;
 class CRecentFiles;
 
 class CORVDoc : public QObject, public COverlayEditorDoc {
     Q_OBJECT
 public:
-    explicit CORVDoc(CRecentFiles& recentFiles);
+    // engine: armed by the recent-file commands; its format chooses the
+    // choosers' filters.
+    CORVDoc(CORVSerialPort& engine, CRecentFiles& recentFiles);
     ~CORVDoc() override;
 
     void SetFrame(CDocumentFrame* frame) { m_frame = frame; }
@@ -41,6 +47,11 @@ public:
 
     // Shows the main form (101) or the overlay editor (140) in the frame.
     void SwitchView(int viewId) override;
+    // The document's views while they exist: the main form, which its creator
+    // hands over, and the overlay editor, made when first shown.
+    void SetMainView(CORVView* view);
+    CORVView* MainView() const;
+    CKeyboardView* KeyboardView() const;
 
     // Replaces the overlay with the file's. False when it could not be read
     // (the user has been told; the cells then hold what was read before the
@@ -68,6 +79,7 @@ public:
     bool OnOpenRecentFile(int commandId);
 
 private:
+    CORVSerialPort& m_engine;
     CRecentFiles& m_recentFiles;
     // The name to save under when the document's file is gone or read-only;
     // empty when the user cancelled.
@@ -75,6 +87,8 @@ private:
     QWidget* DialogParent() const;
 
     CDocumentFrame* m_frame = nullptr;
+    QPointer<CORVView> m_mainView;
+    QPointer<CKeyboardView> m_keyboardView;
     OverlayCells m_cells;
     QString m_strPathName;
     bool m_bModified = false;

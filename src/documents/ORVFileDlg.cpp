@@ -64,7 +64,8 @@ ChooserStart StartForLastFile(const QString& lastFilePath, bool offerFileName) {
     return start;
 }
 
-CORVFileDlg::CORVFileDlg(Kind kind, QWidget* parent) : QFileDialog(parent), m_kind(kind) {
+CORVFileDlg::CORVFileDlg(Kind kind, const CORVSerialPort& engine, QWidget* parent)
+    : QFileDialog(parent), m_kind(kind), m_engine(engine) {
     setObjectName(QStringLiteral("CORVFileDlg"));
     setAcceptMode(kind == Kind::Save ? AcceptSave : AcceptOpen);
     setFileMode(kind == Kind::Save ? AnyFile : ExistingFile);
@@ -74,8 +75,7 @@ CORVFileDlg::CORVFileDlg(Kind kind, QWidget* parent) : QFileDialog(parent), m_ki
 void CORVFileDlg::SetUpForCommand(int commandId) {
     m_nCommandId = commandId;
 
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    int filterId = engine && engine->Format() == Text ? IDS_TEXT_FILTER : IDS_ORV_FILTER;
+    int filterId = m_engine.Format() == Text ? IDS_TEXT_FILTER : IDS_ORV_FILTER;
     QString table = LoadQString(filterId);
     setNameFilters(NameFiltersFromTable(table));
     setDefaultSuffix(DefaultExtensionFromTable(table));

@@ -7,12 +7,15 @@
 
 namespace orv {
 
+class CORVSerialPort;
+
 class CORVFileDlg : public QFileDialog {
     Q_OBJECT
 public:
     enum class Kind { Open, Save };
 
-    explicit CORVFileDlg(Kind kind, QWidget* parent = nullptr);
+    // engine: its last transfer's format chooses the filter (text or ORV files).
+    CORVFileDlg(Kind kind, const CORVSerialPort& engine, QWidget* parent = nullptr);
 
     // Sets the chooser up for the command and runs it: 1 for OK, 0 for Cancel.
     int RunForCommand(int commandId);
@@ -26,6 +29,7 @@ private:
     void SetUpForCommand(int commandId);
 
     Kind m_kind;
+    const CORVSerialPort& m_engine;
     int m_nCommandId = 0;
 };
 

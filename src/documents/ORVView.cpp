@@ -10,6 +10,7 @@
 #include "core/Globals.h"
 #include "core/Messages.h"
 #include "core/StringTable.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/QtText.h"
 
@@ -61,9 +62,9 @@ void CInstructionsText::CentreVertically() {
 }
 
 CORVView::CORVView(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("101"));
+    setObjectName(ControlName(kMainViewId));
     m_instructions = new CInstructionsText(this);
-    m_instructions->setObjectName(QStringLiteral("1004"));
+    m_instructions->setObjectName(ControlName(IDC_INSTRUCTIONS));
     m_instructions->setAccessibleName(LoadQString(IDS_INSTRUCTIONS_NAME));
     m_instructions->setWhatsThis(LoadQString(IDS_WHATSTHIS_INSTRUCTIONS));
 
@@ -72,15 +73,10 @@ CORVView::CORVView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_instructions);
 }
 
-CORVView::~CORVView() {
-    if (g_Globals.MainView == this) {
-        g_Globals.MainView = nullptr;
-    }
-}
+CORVView::~CORVView() = default;
 
 void CORVView::OnInitialUpdate() {
     g_Globals.CurrentViewId = kMainViewId;
-    g_Globals.MainView = this;
     if (!m_bFontEnlarged) {
         FitInstructions();
         m_bFontEnlarged = true;

@@ -7,20 +7,21 @@
 #include "core/Catalogue.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogButtons.h"
 #include "ui/QtText.h"
 
 namespace orv {
 
 COpenActionDlg::COpenActionDlg(const QString& path, QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("137"));
+    setObjectName(ControlName(IDD_OPEN_ACTION));
     setWindowTitle(LoadQString(IDS_ACTION_CAPTION) + QFileInfo(path).fileName());
 
     auto* layout = new QVBoxLayout(this);
     const int texts[3] = {IDS_ACTION_SAVE, IDS_ACTION_RESTORE, IDS_ACTION_OVERLAY};
     for (int i = 0; i < 3; ++i) {
         m_choices[i] = new QRadioButton(LoadQString(texts[i]), this);
-        m_choices[i]->setObjectName(QString::number(IDC_ACTION_SAVE + i));
+        m_choices[i]->setObjectName(ControlName(IDC_ACTION_SAVE + i));
         layout->addWidget(m_choices[i]);
     }
     m_choices[0]->setChecked(true);

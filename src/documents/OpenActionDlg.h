@@ -4,18 +4,17 @@
 #include <QDialog>
 #include <QRadioButton>
 
-namespace orv {
+#include "ui/ControlIds.h"
 
-constexpr int IDC_ACTION_SAVE = 1045;
-constexpr int IDC_ACTION_RESTORE = 1046;
-constexpr int IDC_ACTION_OVERLAY = 1047;
+namespace orv {
 
 class COpenActionDlg : public QDialog {
     Q_OBJECT
 public:
     COpenActionDlg(const QString& path, QWidget* parent = nullptr);
 
-    // After OK: 1045, 1046 or 1047 (0 when no action was selected).
+    // After OK: IDC_ACTION_SAVE, IDC_ACTION_RESTORE or IDC_ACTION_OVERLAY (0
+    // when no action was selected).
     int ChosenAction() const { return m_nAction; }
     QRadioButton* Choice(int id) const;
 

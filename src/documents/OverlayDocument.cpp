@@ -128,7 +128,7 @@ bool CORVDoc::SaveOverlayEdits() {
     if (!IsModified()) {
         return true;
     }
-    CKeyboardView* view = g_Globals.KeyboardView;
+    CKeyboardView* view = KeyboardView();
     if (g_Globals.CurrentViewId == kKeyboardViewId && view && !view->UpdateData(true)) {
         return false;
     }
@@ -142,7 +142,7 @@ bool CORVDoc::OpenOverlay(const QString& path) {
     if (g_Globals.CurrentViewId != kKeyboardViewId) {
         SwitchView(kKeyboardViewId);
     }
-    CKeyboardView* view = g_Globals.KeyboardView;
+    CKeyboardView* view = KeyboardView();
     if (!ORV_CHECK(view)) {
         return false;
     }
@@ -154,7 +154,7 @@ void CORVDoc::OnEditKeyboardOverlay() {
     if (g_Globals.CurrentViewId == kKeyboardViewId && !SaveOverlayEdits()) {
         return;
     }
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open, DialogParent());
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, m_engine, DialogParent());
     if (dlg.RunForCommand(ID_EDIT_OVERLAY) != 1) {
         return;
     }

@@ -13,6 +13,7 @@
 #include "documents/YesNoDlg.h"
 #include "engine/Serial.h"
 #include "ui/Beep.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/MessageBox.h"
 #include "ui/NotifyEvent.h"
@@ -47,7 +48,7 @@ uint32_t Now() {
 
 QLabel* MakeLabel(QWidget* parent, int id, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* label = new QLabel(parent);
-    label->setObjectName(QString::number(id));
+    label->setObjectName(ControlName(id));
     label->setAlignment(align);
     return label;
 }
@@ -58,34 +59,34 @@ void CTransferDlg::SetTickSource(TickSource source) {
     Ticks() = std::move(source);
 }
 
-CTransferDlg::CTransferDlg(QObject* handBackTarget, QWidget* parent)
-    : QDialog(parent), m_handBackTarget(handBackTarget) {
-    setObjectName(QStringLiteral("141"));
+CTransferDlg::CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWidget* parent)
+    : QDialog(parent), m_engine(engine), m_handBackTarget(handBackTarget) {
+    setObjectName(ControlName(IDD_TRANSFER));
     setWindowTitle(LoadQString(IDS_TRANSFER_CAPTION));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     // Made in reading order: a screen reader walks the children as created,
     // so each caption comes before its value.
-    m_direction = MakeLabel(this, 1053);
+    m_direction = MakeLabel(this, IDC_TRANSFER_DIRECTION);
     m_direction->setFont(ScaledFont(m_direction->font(), 1.15));
-    m_file = MakeLabel(this, 1054);
+    m_file = MakeLabel(this, IDC_TRANSFER_FILE);
     m_file->setWordWrap(true);
     m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* bytesLabel = new QLabel(LoadQString(IDS_TRANSFER_BYTES_LABEL), this);
-    m_bytes = MakeLabel(this, 1055, Qt::AlignRight | Qt::AlignVCenter);
+    m_bytes = MakeLabel(this, IDC_TRANSFER_BYTES, Qt::AlignRight | Qt::AlignVCenter);
     auto* rateLabel = new QLabel(LoadQString(IDS_TRANSFER_RATE_LABEL), this);
-    rateLabel->setObjectName(QStringLiteral("1071"));
-    m_rate = MakeLabel(this, 1057, Qt::AlignRight | Qt::AlignVCenter);
+    rateLabel->setObjectName(ControlName(IDC_TRANSFER_RATE_CAPTION));
+    m_rate = MakeLabel(this, IDC_TRANSFER_RATE, Qt::AlignRight | Qt::AlignVCenter);
     // The caption labels its value for assistive technology.
     bytesLabel->setBuddy(m_bytes);
     rateLabel->setBuddy(m_rate);
-    m_status = MakeLabel(this, 1056, Qt::AlignCenter);
+    m_status = MakeLabel(this, IDC_TRANSFER_STATUS, Qt::AlignCenter);
     m_status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_status->setWordWrap(true);
     m_status->setMargin(8);
     m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 4 + 16);
     m_bar = new QProgressBar(this);
-    m_bar->setObjectName(QStringLiteral("1005"));
+    m_bar->setObjectName(ControlName(IDC_TRANSFER_BAR));
     m_bar->setAccessibleName(LoadQString(IDS_TRANSFER_BAR_NAME));
     // The bar's room is kept while it is hidden: the dialog does not change
     // size, and so does not move, when a total arrives.
@@ -93,7 +94,7 @@ CTransferDlg::CTransferDlg(QObject* handBackTarget, QWidget* parent)
     barPolicy.setRetainSizeWhenHidden(true);
     m_bar->setSizePolicy(barPolicy);
     m_button = new QPushButton(LoadQString(IDS_BUTTON_CANCEL), this);
-    m_button->setObjectName(QStringLiteral("2"));
+    m_button->setObjectName(ControlName(IDC_CANCEL));
     m_button->setDefault(true);
     connect(m_button, &QPushButton::clicked, this, &CTransferDlg::OnCancel);
 
@@ -162,7 +163,6 @@ void CTransferDlg::OnInitDialog() {
     m_status->setFont(bold);
     m_status->setText(LoadQString(IDM_TRANSFER_IN_PROGRESS));
 
-    CORVSerialPort* engine = g_Globals.SerialPort;
     QString model = QStr(g_Globals.ModelName);
     QString disk = LoadQString(IDS_DISK);
     m_direction->setText(m_bMode ? FormatQString(IDM_TRANSFER_DIRECTION, model, disk)
@@ -172,12 +172,8 @@ void CTransferDlg::OnInitDialog() {
     m_bytes->setText(QStringLiteral("0"));
     m_rate->setText(QStringLiteral("0"));
 
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-        return;
-    }
-    ShowFileName(*engine);
-    engine->SetNotificationTarget(static_cast<QObject*>(this));
+    ShowFileName();
+    m_engine.SetNotificationTarget(static_cast<QObject*>(this));
     m_request.Release();
 }
 
@@ -200,9 +196,9 @@ void CTransferDlg::ShowOutcome(int messageId) {
     }
 }
 
-void CTransferDlg::ShowFileName(CORVSerialPort& engine) {
-    m_file->setText(QStr(engine.ArmedKind() == ImportSound ? engine.SoundSourcePath()
-                                                           : engine.CurrentFileName()));
+void CTransferDlg::ShowFileName() {
+    m_file->setText(QStr(m_engine.ArmedKind() == ImportSound ? m_engine.SoundSourcePath()
+                                                             : m_engine.CurrentFileName()));
 }
 
 void CTransferDlg::customEvent(QEvent* event) {
@@ -213,21 +209,18 @@ void CTransferDlg::customEvent(QEvent* event) {
     QDialog::customEvent(event);
 }
 
-void CTransferDlg::AskDisk(CORVSerialPort& engine, int code) {
-    QString text = QStr(DiskPromptText(code, engine.CurrentFileName(), engine.FileErrorText()));
+void CTransferDlg::AskDisk(int code) {
+    QString text = QStr(DiskPromptText(code, m_engine.CurrentFileName(), m_engine.FileErrorText()));
     if (ShowMessageBox(text, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
                        QMessageBox::Ok) != QMessageBox::Ok) {
-        engine.SetCancel();
+        m_engine.SetCancel();
     }
 }
 
 void CTransferDlg::OnTransferNotify(Notification note) {
     const int code = note.Code();
     const long value = note.Value();
-    CORVSerialPort* engine = EngineForNotification(code);
-    if (!engine) {
-        return;  // without an engine no notification can be waiting
-    }
+    CheckNotification(code, m_engine);
     switch (code) {
         case TN_SET_TOTAL:
             m_progress.SetTotal(value);
@@ -247,15 +240,15 @@ void CTransferDlg::OnTransferNotify(Notification note) {
         case TN_DISK_FULL:
         case TN_INSERT_CONTINUATION:
         case TN_REINSERT_FIRST:
-            AskDisk(*engine, code);
-            ShowFileName(*engine);
+            AskDisk(code);
+            ShowFileName();
             break;
         case TN_CANNOT_CONTINUE:
-            AskDisk(*engine, code);
+            AskDisk(code);
             break;
         case TN_FINISHED:
             ShowOutcome(static_cast<int>(value & 0xFFFF));
-            ShowFileName(*engine);
+            ShowFileName();
             m_bFinished = true;
             // The worker stays blocked until the dialog has closed.
             m_finished = std::move(note);
@@ -268,22 +261,18 @@ void CTransferDlg::OnTransferNotify(Notification note) {
 }
 
 void CTransferDlg::OnCancel() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-    }
-    if (m_bFinished || !engine) {
+    if (m_bFinished) {
         done(0);
         return;
     }
     QString question =
-        m_bMode ? FormatQString(IDM_CANCEL_SAVE_QUESTION, QStr(engine->CurrentFileName()))
+        m_bMode ? FormatQString(IDM_CANCEL_SAVE_QUESTION, QStr(m_engine.CurrentFileName()))
                 : FormatQString(IDM_CANCEL_RESTORE_QUESTION, QStr(g_Globals.ModelName));
     CYesNoDlg ask(question, this);
     int answer = ask.exec();
     // The transfer may have ended while the question was open.
     if (answer == CYesNoDlg::IDYES && !m_bFinished) {
-        engine->SetCancel();
+        m_engine.SetCancel();
     }
 }
 
@@ -292,16 +281,12 @@ void CTransferDlg::reject() {
 }
 
 void CTransferDlg::HandBackTarget() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (engine && engine->NotificationTarget() == static_cast<QObject*>(this)) {
-        engine->SetNotificationTarget(m_handBackTarget.data());
+    if (m_engine.NotificationTarget() == static_cast<QObject*>(this)) {
+        m_engine.SetNotificationTarget(m_handBackTarget.data());
     }
 }
 
 void CTransferDlg::done(int result) {
-    if (!g_Globals.SerialPort) {
-        ORV_INTERNAL_ERROR();
-    }
     HandBackTarget();
     QDialog::done(result);
     // Closed: the worker may go on with the main window as its target.

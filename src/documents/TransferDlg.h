@@ -25,9 +25,9 @@ public:
     // Replaces the clock of the rate display; null restores the steady clock.
     static void SetTickSource(TickSource source);
 
-    // handBackTarget: where the engine's notifications go again once the
-    // dialog closes (the main window).
-    explicit CTransferDlg(QObject* handBackTarget, QWidget* parent = nullptr);
+    // engine: the transfer shown. handBackTarget: where the engine's
+    // notifications go again once the dialog closes (the main window).
+    CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWidget* parent = nullptr);
     ~CTransferDlg() override;
 
     // mode: true for a memory save (device to disk). Runs the dialog modally;
@@ -56,10 +56,12 @@ private:
     // the user's attention when the program is not in front.
     void ShowOutcome(int messageId);
     void HandBackTarget();
-    void ShowFileName(CORVSerialPort& engine);
-    // A disk prompt with OK and Cancel; Cancel asks the engine to give up.
-    void AskDisk(CORVSerialPort& engine, int code);
+    void ShowFileName();
+    // The disk prompt of a notification code, with OK and Cancel; Cancel asks
+    // the engine to give up.
+    void AskDisk(int code);
 
+    CORVSerialPort& m_engine;
     QPointer<QObject> m_handBackTarget;
     bool m_bMode = false;
     bool m_bFinished = false;
@@ -67,13 +69,13 @@ private:
     Notification m_request;
     Notification m_finished;  // released by closing the dialog
 
-    QLabel* m_direction;    // 1053
-    QLabel* m_file;         // 1054
-    QLabel* m_bytes;        // 1055
-    QLabel* m_rate;         // 1057
-    QLabel* m_status;       // 1056
-    QProgressBar* m_bar;    // 1005
-    QPushButton* m_button;  // 2
+    QLabel* m_direction;
+    QLabel* m_file;
+    QLabel* m_bytes;
+    QLabel* m_rate;
+    QLabel* m_status;
+    QProgressBar* m_bar;
+    QPushButton* m_button;
 };
 
 }  // namespace orv

@@ -5,13 +5,15 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ui/ControlIds.h"
+
 namespace orv {
 
 class CYesNoDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int IDYES = 6;
-    static constexpr int IDNO = 7;
+    static constexpr int IDYES = IDC_YES;
+    static constexpr int IDNO = IDC_NO;
 
     explicit CYesNoDlg(const QString& question, QWidget* parent = nullptr);
 
@@ -19,7 +21,7 @@ public:
     QPushButton* NoButton() const { return m_no; }
 
 private:
-    QLabel* m_question;  // 1070
+    QLabel* m_question;
     QPushButton* m_yes;
     QPushButton* m_no;
 };

@@ -252,7 +252,8 @@ int TransferFile::ReadLine(char* buffer, int maxChars) {
     }
     int n = 0;
     while (n < maxChars) {
-        int c = getc_unlocked(m_read);
+        // Only the worker reads this file: no lock is needed for each character.
+        int c = getc_unlocked(m_read);  // NOLINT(concurrency-mt-unsafe)
         if (c == EOF) {
             break;
         }

@@ -154,13 +154,13 @@ bool CORVSerialPort::Impl::NextRecordToSend(bool headerPending) {
         return true;
     }
     if (IsText()) {
-        char line[kMaxTextLine];
-        int n = file.ReadLine(line, kMaxTextLine);
+        char text[kMaxTextLine];
+        int n = file.ReadLine(text, kMaxTextLine);
         if (n == 0) {
             return false;
         }
         record.Assign(
-            EncodeTextRecord(std::string_view(line, static_cast<size_t>(n)), g_Globals.ModelId));
+            EncodeTextRecord(std::string_view(text, static_cast<size_t>(n)), g_Globals.ModelId));
         return true;
     }
     if (!ReadRecordLine(file, fileLine)) {

@@ -85,7 +85,7 @@ void CORVSerialPort::Impl::WriteRecordToFile() {
             if (e.Cause() != FileErrorCause::DiskFull || !ContinueSaveOnNewDisk(moved)) {
                 throw;
             }
-            carried = moved + carried;
+            carried.insert(0, moved);
         }
     }
 }

@@ -41,7 +41,7 @@ std::string OpenFailureDetail(const SerialLink::OpenResult& r, const std::string
         case SerialLink::OpenError::None:
             break;
     }
-    return FormatString(IDM_PORT_SETUP_FAILED, path, std::strerror(r.osError));
+    return FormatString(IDM_PORT_SETUP_FAILED, path, std::generic_category().message(r.osError));
 }
 
 }  // namespace

@@ -3,8 +3,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "core/Errors.h"
-#include "core/Globals.h"
 #include "core/StringTable.h"
 #include "documents/ORVFileDlg.h"
 #include "frame/MainFrm.h"
@@ -42,14 +40,6 @@ QStringList ChooseImportFiles(QWidget* parent, int filterId, int titleId, bool s
     return dlg.selectedFiles();
 }
 
-CORVSerialPort* Engine() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-    }
-    return engine;
-}
-
 }  // namespace
 
 bool CMainFrame::OnImportIcons() {
@@ -62,11 +52,7 @@ bool CMainFrame::OnImportIcons() {
     if (!dlg.Run()) {
         return false;
     }
-    CORVSerialPort* engine = Engine();
-    if (!engine) {
-        return false;
-    }
-    engine->ArmTransfer(kIconImportFileName, ImportIcons);
+    m_engine.ArmTransfer(kIconImportFileName, ImportIcons);
     ShowArmedTransfer();
     return true;
 }
@@ -80,13 +66,9 @@ bool CMainFrame::OnImportSound() {
     if (!WriteSoundRecords(source)) {
         return false;
     }
-    CORVSerialPort* engine = Engine();
-    if (!engine) {
-        return false;
-    }
     // The progress dialog names the sound, not the intermediate file.
-    engine->SetSoundSourcePath(source);
-    engine->ArmTransfer(kSoundImportFileName, ImportSound);
+    m_engine.SetSoundSourcePath(source);
+    m_engine.ArmTransfer(kSoundImportFileName, ImportSound);
     ShowArmedTransfer();
     return true;
 }

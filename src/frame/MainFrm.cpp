@@ -27,6 +27,7 @@
 #include "documents/RecentFiles.h"
 #include "documents/TransferDlg.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 #include "ui/NotifyEvent.h"
 #include "ui/QtText.h"
 #include "ui/ToolbarIcons.h"
@@ -84,8 +85,8 @@ QString TwoLines(const QString& label, const QFontMetrics& metrics) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CORVDoc& doc, const CRecentFiles& recentFiles)
-    : m_doc(doc), m_recentFiles(recentFiles), m_views(new QStackedWidget(this)) {
+CMainFrame::CMainFrame(CORVDoc& doc, CORVSerialPort& engine, const CRecentFiles& recentFiles)
+    : m_doc(doc), m_engine(engine), m_recentFiles(recentFiles), m_views(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("MainFrame"));
     // A fixed-size window with no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -109,7 +110,7 @@ bool CMainFrame::OnCreate() {
 
 QAction* CMainFrame::AddCommand(int commandId, const QString& menuText) {
     auto* action = new QAction(MenuLabel(menuText), this);
-    action->setObjectName(QString::number(commandId));
+    action->setObjectName(ControlName(commandId));
     action->setShortcut(MenuShortcut(menuText));
     action->setStatusTip(PromptStatus(commandId));
     action->setToolTip(PromptTip(commandId));
@@ -204,7 +205,7 @@ void CMainFrame::RebuildRecentFileMenu() {
     const CRecentFiles& recent = m_recentFiles;
     if (recent.IsEmpty()) {
         auto* placeholder = new QAction(LoadQString(IDS_MENU_RECENT_FILE), this);
-        placeholder->setObjectName(QString::number(ID_FILE_MRU_FIRST));
+        placeholder->setObjectName(ControlName(ID_FILE_MRU_FIRST));
         placeholder->setEnabled(false);
         m_recentActions.append(placeholder);
     } else {
@@ -213,7 +214,7 @@ void CMainFrame::RebuildRecentFileMenu() {
             // Menu text of the file: its number as mnemonic and the shortened path.
             QString label = QStringLiteral("&%1 %2").arg(i + 1).arg(recent.DisplayName(i));
             auto* item = new QAction(label, this);
-            item->setObjectName(QString::number(id));
+            item->setObjectName(ControlName(id));
             item->setStatusTip(recent.Entry(i));
             connect(item, &QAction::triggered, this, [this, id] {
                 m_doc.OnOpenRecentFile(id);
@@ -250,7 +251,7 @@ void CMainFrame::AddToolbarButton(QToolBar* bar, int commandId) {
     QAction* action = Action(commandId);
     action->setIcon(ToolbarIcon(commandId));
     auto* button = new QToolButton(bar);
-    button->setObjectName(QString::number(commandId));
+    button->setObjectName(ControlName(commandId));
     button->setDefaultAction(action);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIconSize(kToolbarIconSize);
@@ -376,16 +377,15 @@ QString CMainFrame::StatusText() const {
 }
 
 void CMainFrame::ShowArmedTransfer() {
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (m_bServingRequest || !engine || !engine->IsArmed()) {
+    if (m_bServingRequest || !m_engine.IsArmed()) {
         SetArmedNotice(QString(), QString());
         return;
     }
-    int id = IDM_ARMED_SAVE + static_cast<int>(engine->ArmedKind());
+    int id = IDM_ARMED_SAVE + static_cast<int>(m_engine.ArmedKind());
     if (!ORV_CHECK(id >= IDM_ARMED_SAVE && id <= IDM_ARMED_SOUND)) {
         return;
     }
-    QString path = QStr(engine->CurrentFileName());
+    QString path = QStr(m_engine.CurrentFileName());
     // A long name is shortened in its middle: the status bar cannot wrap.
     QString name = statusBar()->fontMetrics().elidedText(QFileInfo(path).fileName(),
                                                          Qt::ElideMiddle, width() / 2);
@@ -404,7 +404,7 @@ void CMainFrame::SetArmedNotice(const QString& inStatusBar, const QString& inMai
     } else if (!shown.isEmpty() && StatusText() == shown) {
         SetStatusText(QString());
     }
-    if (CORVView* view = g_Globals.MainView) {
+    if (CORVView* view = m_doc.MainView()) {
         view->SetArmedNotice(inMainForm);
     }
 }
@@ -465,19 +465,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainFrame::MemoryFileCommand(int commandId, TransferKind kind) {
-    CORVFileDlg dlg(kind == Save ? CORVFileDlg::Kind::Save : CORVFileDlg::Kind::Open, this);
+    CORVFileDlg dlg(kind == Save ? CORVFileDlg::Kind::Save : CORVFileDlg::Kind::Open, m_engine,
+                    this);
     if (dlg.RunForCommand(commandId) != 1) {
         return false;
     }
     if (kind == Restore && !ConfirmRestoreFrom(dlg.PathName(), this)) {
         return false;
     }
-    CORVSerialPort* engine = g_Globals.SerialPort;
-    if (!engine) {
-        ORV_INTERNAL_ERROR();
-        return false;
-    }
-    engine->ArmTransfer(StdStr(dlg.PathName()), kind);
+    m_engine.ArmTransfer(StdStr(dlg.PathName()), kind);
     ShowArmedTransfer();
     return true;
 }
@@ -490,45 +486,42 @@ bool CMainFrame::OnRestoreMemory() {
     return MemoryFileCommand(ID_RESTORE_MEMORY, Restore);
 }
 
-void CMainFrame::RunRequestedTransfer(CORVSerialPort& engine, Notification request,
-                                      bool (CMainFrame::*chooser)(), bool saveMode) {
+void CMainFrame::RunRequestedTransfer(Notification request, bool (CMainFrame::*chooser)(),
+                                      bool saveMode) {
     const TransferKind kind = RequestedKind(request.Code());
     // The transfer starts now, or is refused: either way the arming ends.
     QScopedValueRollback serving(m_bServingRequest, true);
     ShowArmedTransfer();
-    bool armed = engine.IsArmed() && engine.ArmedKind() == kind;
+    bool armed = m_engine.IsArmed() && m_engine.ArmedKind() == kind;
     if (!armed) {
         // A file the engine refused to arm (it could not be read) counts as no
         // file: the device is told the transfer was cancelled instead of the
         // transfer starting with the wrong file or none.
         bool chosen = (this->*chooser)();
-        armed = chosen && engine.IsArmed() && engine.ArmedKind() == kind;
+        armed = chosen && m_engine.IsArmed() && m_engine.ArmedKind() == kind;
     }
     if (!armed) {
-        engine.SetCancel();
+        m_engine.SetCancel();
         return;  // the request is released as refused
     }
-    CTransferDlg dlg(this, this);
+    CTransferDlg dlg(m_engine, this, this);
     dlg.Run(saveMode, std::move(request));
 }
 
 void CMainFrame::OnTransferRequest(Notification note) {
-    CORVSerialPort* engine = EngineForNotification(note.Code());
-    if (!engine) {
-        return;
-    }
+    CheckNotification(note.Code(), m_engine);
     switch (note.Code()) {
         case TN_SAVE_REQUEST:
-            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnSaveMemory, true);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnSaveMemory, true);
             break;
         case TN_RESTORE_REQUEST:
-            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnRestoreMemory, false);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnRestoreMemory, false);
             break;
         case TN_ICONS_REQUEST:
-            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnImportIcons, false);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnImportIcons, false);
             break;
         case TN_SOUND_REQUEST:
-            RunRequestedTransfer(*engine, std::move(note), &CMainFrame::OnImportSound, false);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnImportSound, false);
             break;
         case TN_FINISHED:
             break;

@@ -23,7 +23,8 @@ class CRecentFiles;
 class CMainFrame : public QMainWindow, public CDocumentFrame {
     Q_OBJECT
 public:
-    CMainFrame(CORVDoc& doc, const CRecentFiles& recentFiles);
+    // engine: the transfer engine whose requests and transfers the frame serves.
+    CMainFrame(CORVDoc& doc, CORVSerialPort& engine, const CRecentFiles& recentFiles);
     ~CMainFrame() override;
 
     // Builds the menu, the toolbar and the status bar. False when one of them
@@ -92,10 +93,10 @@ private:
     void UpdateLockIndicators();
     void SetArmedNotice(const QString& inStatusBar, const QString& inMainForm);
     bool MemoryFileCommand(int commandId, TransferKind kind);
-    void RunRequestedTransfer(CORVSerialPort& engine, Notification request,
-                              bool (CMainFrame::*chooser)(), bool saveMode);
+    void RunRequestedTransfer(Notification request, bool (CMainFrame::*chooser)(), bool saveMode);
 
     CORVDoc& m_doc;
+    CORVSerialPort& m_engine;
     const CRecentFiles& m_recentFiles;
     QStackedWidget* m_views;
     QMenu* m_fileMenu = nullptr;

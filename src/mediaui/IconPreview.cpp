@@ -1,4 +1,5 @@
 #include "mediaui/IconPreview.h"
+#include "ui/ControlIds.h"
 
 #include <QPainter>
 #include <cstring>
@@ -26,7 +27,7 @@ QImage IconImage(const IconBitmap& bitmap) {
 
 CIconPreview::CIconPreview(const IconBitmap* bitmap, QWidget* parent)
     : QFrame(parent), m_pBitmap(bitmap) {
-    setObjectName(QStringLiteral("1068"));
+    setObjectName(ControlName(IDC_ICON_PREVIEW));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }

@@ -11,6 +11,7 @@
 #include "media/IconImport.h"
 #include "media/MediaTexts.h"
 #include "mediaui/IconPreview.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogButtons.h"
 #include "ui/QtText.h"
 
@@ -29,19 +30,19 @@ QString LabelText(const std::string& label) {
 
 CIconPropertiesDlg::CIconPropertiesDlg(const QStringList& selection, QWidget* parent)
     : QDialog(parent), m_selection(selection), m_bKeepAspect(g_Globals.MaintainAspectRatio != 0) {
-    setObjectName(QStringLiteral("153"));
+    setObjectName(ControlName(IDD_ICON_PROPERTIES));
     setWindowTitle(LoadQString(IDS_ICON_PROPERTIES_TITLE));
 
     auto* layout = new QVBoxLayout(this);
     m_label = new QLabel(this);
-    m_label->setObjectName(QStringLiteral("1060"));
+    m_label->setObjectName(ControlName(IDC_ICON_LABEL_CAPTION));
     m_label->setTextFormat(Qt::PlainText);
     m_edit = new QLineEdit(this);
-    m_edit->setObjectName(QStringLiteral("1059"));
+    m_edit->setObjectName(ControlName(IDC_ICON_LABEL));
     m_edit->setMaxLength(kMaxIconNameLength);
     m_label->setBuddy(m_edit);
     m_keepAspect = new QCheckBox(LoadQString(IDS_ICON_KEEP_ASPECT), this);
-    m_keepAspect->setObjectName(QStringLiteral("1066"));
+    m_keepAspect->setObjectName(ControlName(IDC_KEEP_ASPECT));
 
     auto* group = new QGroupBox(LoadQString(IDS_ICON_PREVIEW_GROUP), this);
     auto* groupLayout = new QVBoxLayout(group);

@@ -59,10 +59,10 @@ private:
     bool m_bKeepAspect = false;
     bool m_bLoadFailed = false;
 
-    QLabel* m_label;          // 1060
-    QLineEdit* m_edit;        // 1059
-    QCheckBox* m_keepAspect;  // 1066
-    CIconPreview* m_preview;  // 1068
+    QLabel* m_label;
+    QLineEdit* m_edit;
+    QCheckBox* m_keepAspect;
+    CIconPreview* m_preview;
     QPushButton* m_ok;
 };
 

@@ -8,6 +8,7 @@
 
 #include "overlay/CellText.h"
 #include "overlay/OverlayStrings.h"
+#include "ui/ControlIds.h"
 #include "ui/QtText.h"
 
 namespace orv {
@@ -71,7 +72,7 @@ int ControlCharacterOfKey(const QKeyEvent* event) {
 
 CCellEdit::CCellEdit(int controlId, QWidget* parent)
     : QPlainTextEdit(parent), m_nControlId(controlId) {
-    setObjectName(QString::number(controlId));
+    setObjectName(ControlName(controlId));
     // The frame is drawn here from the palette (see PaintFrame); a style's own
     // frame may vanish in a dark or high-contrast theme.
     setFrameStyle(QFrame::Box | QFrame::Plain);

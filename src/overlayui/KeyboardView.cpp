@@ -15,6 +15,7 @@
 #include "core/StringTable.h"
 #include "overlay/CellText.h"
 #include "overlay/OverlayStrings.h"
+#include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/QtText.h"
 
@@ -27,7 +28,7 @@ namespace {
 class COverlayPicture : public QWidget {
 public:
     explicit COverlayPicture(QWidget* parent) : QWidget(parent) {
-        setObjectName(QStringLiteral("145"));
+        setObjectName(ControlName(IDC_OVERLAY_PICTURE));
         setAccessibleName(LoadQString(IDS_EDITOR_PICTURE));
         setFixedSize(DluX(this, 66), DluY(this, 30));
     }
@@ -77,7 +78,7 @@ QLabel* GridLabel(const QString& text, QWidget* parent) {
 
 CKeyboardView::CKeyboardView(COverlayEditorDoc& doc, QWidget* parent)
     : QWidget(parent), m_doc(doc) {
-    setObjectName(QStringLiteral("140"));
+    setObjectName(ControlName(kKeyboardViewId));
 
     // The cells first, so that Tab walks them row by row before the buttons.
     for (int k = 0; k < OverlayCellCount; ++k) {
@@ -143,15 +144,12 @@ CKeyboardView::~CKeyboardView() {
     for (CCellEdit* cell : m_cells) {
         disconnect(cell, nullptr, this, nullptr);
     }
-    if (g_Globals.KeyboardView == this) {
-        g_Globals.KeyboardView = nullptr;
-    }
 }
 
 QPushButton* CKeyboardView::AddButton(int id, const QString& text,
                                       void (CKeyboardView::*handler)()) {
     auto* button = new QPushButton(text, this);
-    button->setObjectName(QString::number(id));
+    button->setObjectName(ControlName(id));
     // Each button's tooltip is the text with the button's number; the cells have none.
     button->setToolTip(LoadQString(id));
     button->setMinimumSize(DluX(this, 50), DluY(this, 14));

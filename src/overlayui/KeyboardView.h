@@ -11,16 +11,10 @@
 #include "overlay/OverlayCells.h"
 #include "overlayui/CellEdit.h"
 #include "overlayui/OverlayEditorDoc.h"
+#include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv {
-
-// Control IDs of the editor's form.
-constexpr int IDC_CELL_FIRST = 1009;  // cell k is 1009 + k
-constexpr int IDC_CLEAR_ALL = 1041;
-constexpr int IDC_CLOSE_FILE = 1043;
-constexpr int IDC_RELOAD = 1044;
-constexpr int IDC_CANCEL_EDIT = 1057;
-constexpr int ID_FILE_SAVE = 57603;
 
 class CKeyboardView : public QWidget {
     Q_OBJECT

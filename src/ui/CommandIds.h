@@ -13,6 +13,7 @@ enum CommandId : int {
     ID_RENAME_FILE = 32784,
     ID_PORT_SETTINGS = 32785,
     ID_IMPORT_ICONS = 32786,
+    ID_FILE_SAVE = 57603,  // Save in the overlay editor
     ID_FILE_MRU_FIRST = 57616,
     ID_FILE_MRU_LAST = 57631,
     ID_APP_ABOUT = 57664,

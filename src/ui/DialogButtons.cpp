@@ -1,4 +1,5 @@
 #include "ui/DialogButtons.h"
+#include "ui/ControlIds.h"
 
 #include "core/StringTable.h"
 #include "ui/QtText.h"
@@ -10,8 +11,8 @@ OkCancelButtons MakeOkCancelButtons(QDialog* dialog) {
     QPushButton* ok = box->addButton(LoadQString(IDS_BUTTON_OK), QDialogButtonBox::AcceptRole);
     QPushButton* cancel =
         box->addButton(LoadQString(IDS_BUTTON_CANCEL), QDialogButtonBox::RejectRole);
-    ok->setObjectName(QStringLiteral("1"));
-    cancel->setObjectName(QStringLiteral("2"));
+    ok->setObjectName(ControlName(IDC_OK));
+    cancel->setObjectName(ControlName(IDC_CANCEL));
     ok->setDefault(true);
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);

@@ -25,9 +25,8 @@ private:
     Notification m_note;
 };
 
-// The checks every receiver of a notification makes: a notification code,
-// the engine, its port open. Failed checks are reported as internal errors;
-// the engine is returned when it exists.
-CORVSerialPort* EngineForNotification(int code);
+// The checks every receiver of a notification makes: a notification code, and
+// the engine's port open. Failed checks are reported as internal errors.
+void CheckNotification(int code, const CORVSerialPort& engine);
 
 }  // namespace orv

@@ -26,6 +26,7 @@
 #include "tests/overlay/OverlayTestSupport.h"
 #include "ui/Beep.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 #include "ui/QtText.h"
 
 namespace orv::test {
@@ -86,10 +87,10 @@ TEST_F(AccessTest, ProgressDialogTiesCaptionsToValuesNamesTheBarAndAnnouncesTheO
         }
         // Each value is labelled by its caption, which is read first.
         QAccessibleInterface* dialog = Acc(dlg);
-        for (auto [caption, id] : {std::pair{"Bytes transferred:", "1055"},
-                                   std::pair{"Transfer Rate (kB/s):", "1057"}}) {
+        for (auto [caption, id] : {std::pair{"Bytes transferred:", IDC_TRANSFER_BYTES},
+                                   std::pair{"Transfer Rate (kB/s):", IDC_TRANSFER_RATE}}) {
             QAccessibleInterface* label = Acc(LabelWithText(dlg, caption));
-            QAccessibleInterface* value = Acc(dlg->findChild<QLabel*>(id));
+            QAccessibleInterface* value = Acc(dlg->findChild<QLabel*>(ControlName(id)));
             if (!label) {
                 ADD_FAILURE() << "no caption " << caption;
                 continue;
@@ -99,7 +100,8 @@ TEST_F(AccessTest, ProgressDialogTiesCaptionsToValuesNamesTheBarAndAnnouncesTheO
             EXPECT_TRUE(Related(label, value, QAccessible::Labelled)) << caption;
             EXPECT_EQ(value->text(QAccessible::Name), "0");
         }
-        QAccessibleInterface* bar = Acc(dlg->findChild<QProgressBar*>("1005"));
+        QAccessibleInterface* bar =
+            Acc(dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR)));
         EXPECT_EQ(bar->role(), QAccessible::ProgressBar);
         EXPECT_EQ(bar->text(QAccessible::Name), "Memory transfer progress");
 
@@ -113,7 +115,7 @@ TEST_F(AccessTest, ProgressDialogTiesCaptionsToValuesNamesTheBarAndAnnouncesTheO
 
         // The end: the focused button reads OK and describes the outcome.
         dlg->OnTransferNotify(Notification(TN_FINISHED, IDM_TRANSFER_COMPLETED));
-        auto* buttonWidget = dlg->findChild<QPushButton*>("2");
+        auto* buttonWidget = dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL));
         QAccessibleInterface* button = Acc(buttonWidget);
         EXPECT_EQ(button->role(), QAccessible::Button);
         EXPECT_EQ(button->text(QAccessible::Name), "OK");
@@ -124,7 +126,7 @@ TEST_F(AccessTest, ProgressDialogTiesCaptionsToValuesNamesTheBarAndAnnouncesTheO
         buttonWidget->click();
         return true;
     });
-    CTransferDlg dlg(&frame, &frame);
+    CTransferDlg dlg(harness.Engine(), &frame, &frame);
     dlg.Run(false);
     EXPECT_TRUE(checked);
     EXPECT_TRUE(PumpUntil([&] { return m_beeps >= 6; }, 3000));
@@ -150,11 +152,12 @@ TEST_F(AccessTest, AFailureSoundsDifferentAndCallsTheUserBackFromAnotherProgram)
         elsewhere.requestActivate();
         EXPECT_TRUE(PumpUntil([] { return QApplication::activeWindow() == nullptr; }, 3000));
         dlg->OnTransferNotify(Notification(TN_FINISHED, IDM_COMM_TIMEOUT));
-        description = Acc(dlg->findChild<QPushButton*>("2"))->text(QAccessible::Description);
+        description = Acc(dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL)))
+                          ->text(QAccessible::Description);
         dlg->done(0);
         return true;
     });
-    CTransferDlg dlg(&frame, &frame);
+    CTransferDlg dlg(harness.Engine(), &frame, &frame);
     dlg.Run(true);
     EXPECT_EQ(description, "Communications timeout.\nPlease check your cable connections.");
     EXPECT_EQ(m_attention, QList<QWidget*>{&frame});
@@ -167,7 +170,7 @@ TEST_F(AccessTest, AFailureSoundsDifferentAndCallsTheUserBackFromAnotherProgram)
 TEST_F(AccessTest, InstructionsAreAFocusableTextThatTellsWhichFileWaitsForWhichTransfer) {
     AppHarness harness;
     CMainFrame& frame = harness.Frame();
-    auto* text = frame.findChild<QTextEdit*>("1004");
+    auto* text = frame.findChild<QTextEdit*>(ControlName(IDC_INSTRUCTIONS));
     ASSERT_NE(text, nullptr);
     QAccessibleInterface* instructions = Acc(text);
     EXPECT_EQ(instructions->role(), QAccessible::EditableText);
@@ -233,7 +236,7 @@ TEST_F(AccessTest, InstructionsAreAFocusableTextThatTellsWhichFileWaitsForWhichT
 TEST_F(AccessTest, InLargeTypeTheToolbarButtonsGrowAndNoLabelIsCut) {
     AppHarness harness(32772);  // the Pelliro: Edit keyboard overlay has the longest label
     CMainFrame& frame = harness.Frame();
-    auto* instructions = frame.findChild<QTextEdit*>("1004");
+    auto* instructions = frame.findChild<QTextEdit*>(ControlName(IDC_INSTRUCTIONS));
     const QSize usualInstructions = instructions->size();
     const QFont usual = QApplication::font();
     QFont large = usual;
@@ -280,7 +283,7 @@ TEST_F(AccessTest, OverlayKeysAreNamedAndStayFramedInAHighContrastTheme) {
     WriteFileBytes(m_dir / "k.orv", OverlayFileBytes(SampleCells()));
     ASSERT_TRUE(
         harness.App().Document().OpenOverlay(QString::fromStdString((m_dir / "k.orv").string())));
-    CKeyboardView& view = *g_Globals.KeyboardView;
+    CKeyboardView& view = *harness.App().Document().KeyboardView();
     for (int k : {0, 7, 31}) {
         QAccessibleInterface* key = Acc(view.Cell(k));
         EXPECT_EQ(key->role(), QAccessible::EditableText);

@@ -28,6 +28,7 @@
 #include "frame/MainFrm.h"
 #include "tests/common/GuiTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -55,15 +56,14 @@ TEST(StartUp, EmptyProfileNumbersTheOnlyAdapterDefaultsAndExitWritesTheSettings)
     EXPECT_EQ(g_Globals.BaudIndex, -1);
     EXPECT_EQ(g_Globals.CommPort, 1);
     EXPECT_EQ(harness.Frame().windowTitle(), "ORV - Corvane");
-    EXPECT_EQ(g_Globals.MainView->Instructions().toStdString(), LoadString(500));
+    EXPECT_EQ(harness.App().MainView()->Instructions().toStdString(), LoadString(500));
     // Numbered before the port was opened: COM1 is the adapter and it is open.
     EXPECT_EQ(ProfileValue("Ports/COM1").toString().toStdString(), device.PortPath());
-    ASSERT_NE(g_Globals.SerialPort, nullptr);
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
-    EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM1");
+    EXPECT_TRUE(harness.Engine().IsPortOpen());
+    EXPECT_EQ(harness.Engine().PortName(), "COM1");
 
     harness.Exit();
-    EXPECT_EQ(g_Globals.SerialPort, nullptr);
+    EXPECT_FALSE(harness.Engine().IsPortOpen());
     EXPECT_EQ(ProfileValue("Version 4.2/BaudRate").toString(), "-1");
     EXPECT_EQ(ProfileValue("Version 4.2/Maintain Aspect Ratio").toInt(), 1);
     EXPECT_EQ(ProfileValue("Version 4.2/CommPort").toInt(), 1);
@@ -78,7 +78,7 @@ TEST(StartUp, FileOnTheCommandLineIsListedFirstAndUnreadableFileEndsTheProgram) 
         AppHarness harness(32771, false);
         ASSERT_TRUE(harness.Start({QString::fromStdString(file)}));
         EXPECT_EQ(harness.App().RecentFiles().Entry(0).toStdString(), file);
-        EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
+        EXPECT_TRUE(harness.Engine().IsPortOpen());
     }
     {
         AppHarness harness(32771, false);
@@ -88,7 +88,7 @@ TEST(StartUp, FileOnTheCommandLineIsListedFirstAndUnreadableFileEndsTheProgram) 
         EXPECT_FALSE(harness.Start({QString::fromStdString((dir / "missing.ORV").string())}));
         EXPECT_TRUE(text.contains("missing.ORV was not found.")) << text.toStdString();
         // Refused before the engine was made: no port was opened.
-        EXPECT_EQ(g_Globals.SerialPort, nullptr);
+        EXPECT_FALSE(harness.Engine().IsPortOpen());
     }
 }
 
@@ -205,7 +205,7 @@ TEST(MainFrame, MenusCarryTheCommandsWithMnemonicsAndAccelerators) {
     EXPECT_FALSE(frame.Action(32772)->isChecked());
     frame.RebuildRecentFileMenu();
     QAction* recent = TopMenu(frame, 0)->actions()[7];
-    EXPECT_EQ(recent->objectName(), "57616");
+    EXPECT_EQ(recent->objectName(), ControlName(ID_FILE_MRU_FIRST));
     EXPECT_FALSE(recent->isEnabled());
 }
 
@@ -271,7 +271,8 @@ TEST(DeviceSelection, ShowsHidesButtonsEnablesCommandsAndReopensThePort) {
         frame.Action(c.id)->trigger();
         Pump(20);
         EXPECT_EQ(frame.windowTitle(), c.title);
-        EXPECT_EQ(g_Globals.MainView->Instructions().toStdString(), LoadString(500 + c.id - 32771));
+        EXPECT_EQ(harness.App().MainView()->Instructions().toStdString(),
+                  LoadString(500 + c.id - 32771));
         EXPECT_EQ(frame.IsToolbarButtonShown(ID_EDIT_OVERLAY), c.overlay) << c.title;
         EXPECT_EQ(frame.IsToolbarButtonShown(ID_IMPORT_ICONS), c.icons) << c.title;
         EXPECT_EQ(frame.Action(ID_EDIT_OVERLAY)->isEnabled(), c.overlay) << c.title;
@@ -279,8 +280,8 @@ TEST(DeviceSelection, ShowsHidesButtonsEnablesCommandsAndReopensThePort) {
         EXPECT_TRUE(frame.Action(c.id)->isChecked());
         EXPECT_TRUE(frame.ToolbarButton(ID_SAVE_MEMORY)->isEnabled());
         // Closed and opened again, on the same port.
-        EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen()) << c.title;
-        EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM1");
+        EXPECT_TRUE(harness.Engine().IsPortOpen()) << c.title;
+        EXPECT_EQ(harness.Engine().PortName(), "COM1");
     }
     int checked = 0;
     for (int id = 32771; id <= 32780; ++id) {
@@ -373,8 +374,8 @@ TEST(About, MemoryFiguresComeFromTheKernelsReport) {
 
     CAboutDlg dlg;
     dlg.ShowMemoryStatus({268435456u, 42});
-    EXPECT_EQ(dlg.findChild<QLabel*>("1001")->text(), "262144 KB");
-    EXPECT_EQ(dlg.findChild<QLabel*>("1002")->text(), "42%");
+    EXPECT_EQ(dlg.findChild<QLabel*>(ControlName(IDC_ABOUT_MEMORY))->text(), "262144 KB");
+    EXPECT_EQ(dlg.findChild<QLabel*>(ControlName(IDC_ABOUT_RESOURCES))->text(), "42%");
     EXPECT_EQ(dlg.windowTitle(), "About ORV");
 }
 

@@ -86,8 +86,8 @@ TEST_F(PortTest, PortsFoundGetNumbersAndChoosingAnotherReopensOnIt) {
     EXPECT_EQ(selected, 0);
     EXPECT_EQ(g_Globals.CommPort, 2);
     EXPECT_EQ(harness.App().Profile().value("Ports/COM2").toString(), Pts(second));
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
-    EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM2");
+    EXPECT_TRUE(harness.Engine().IsPortOpen());
+    EXPECT_EQ(harness.Engine().PortName(), "COM2");
 
     // The numbers stay with the devices the next time, in any order.
     SetPortSource([&] { return QList<FoundPort>{{Pts(second), ""}, {first, ""}}; });
@@ -188,7 +188,7 @@ TEST_F(PortTest, HalvetchDefaultRateIsNotOfferedAndStaysTheDefault) {
     harness.Frame().Action(ID_PORT_SETTINGS)->trigger();
     EXPECT_TRUE(enabled);
     EXPECT_EQ(g_Globals.BaudIndex, 2);  // 1200
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
+    EXPECT_TRUE(harness.Engine().IsPortOpen());
 
     // Setting the box again selects the default when the model offers it.
     user.Then(InPortSettings([&](COptionsDlg& dlg) {
@@ -237,14 +237,14 @@ TEST_F(PortTest, CancelRetriesAPortThatCouldNotBeOpened) {
                            "communications port option settings."))
         << message.toStdString();
     EXPECT_TRUE(message.contains("/nonexistent/ttyUSB0"));
-    EXPECT_FALSE(g_Globals.SerialPort->IsPortOpen());
+    EXPECT_FALSE(harness.Engine().IsPortOpen());
 
     // The adapter is plugged in; Port settings, even cancelled, opens it.
     PortMap(harness.App().Profile()).SetDevicePath(1, harness.Device().PortPath());
     user.Then(InPortSettings([](COptionsDlg&) { return false; }));
     harness.Frame().Action(ID_PORT_SETTINGS)->trigger();
     EXPECT_TRUE(user.Done());
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
+    EXPECT_TRUE(harness.Engine().IsPortOpen());
 }
 
 TEST_F(PortTest, APortRefusedForLackOfPermissionSaysHowToGetAccess) {
@@ -263,7 +263,7 @@ TEST_F(PortTest, APortRefusedForLackOfPermissionSaysHowToGetAccess) {
     EXPECT_TRUE(message.contains("Your account ")) << message.toStdString();
     EXPECT_TRUE(message.contains("No group can be recommended")) << message.toStdString();
     EXPECT_FALSE(message.contains("usermod")) << message.toStdString();
-    EXPECT_FALSE(g_Globals.SerialPort->IsPortOpen());
+    EXPECT_FALSE(harness.Engine().IsPortOpen());
 }
 
 TEST_F(PortTest, ATypedDevicePathGetsANumberOfItsOwn) {
@@ -296,8 +296,8 @@ TEST_F(PortTest, ATypedDevicePathGetsANumberOfItsOwn) {
     EXPECT_TRUE(lines.contains("COM2 - " + Pts(other))) << lines.join("|").toStdString();
     EXPECT_EQ(g_Globals.CommPort, 2);
     EXPECT_EQ(harness.App().Profile().value("Ports/COM2").toString(), Pts(other));
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
-    EXPECT_EQ(g_Globals.SerialPort->PortName(), "COM2");
+    EXPECT_TRUE(harness.Engine().IsPortOpen());
+    EXPECT_EQ(harness.Engine().PortName(), "COM2");
 }
 
 TEST_F(PortTest, ATypedDeviceTakesTheNumberOfAGoneDeviceWhenAllNineAreTaken) {
@@ -332,7 +332,7 @@ TEST_F(PortTest, AnAdapterPulledOutIsOpenedAgainWhenItIsBackAndAnswersAsBefore) 
     AppHarness harness(32771, false);
     MapPortInProfile(1, link.string());
     ASSERT_TRUE(harness.Start());
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     ASSERT_TRUE(engine.IsPortOpen());
 
     first.reset();  // pulled out: the line hangs up

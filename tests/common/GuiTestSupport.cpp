@@ -20,6 +20,7 @@
 #include "core/Globals.h"
 #include "documents/TransferDlg.h"
 #include "frame/MainFrm.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 
@@ -183,10 +184,10 @@ ModalDriver::Step ModalDriver::CloseFinishedTransfer(QString* status, QString* f
             return false;
         }
         if (status) {
-            *status = dlg->findChild<QLabel*>("1056")->text();
+            *status = dlg->findChild<QLabel*>(ControlName(IDC_TRANSFER_STATUS))->text();
         }
         if (file) {
-            *file = dlg->findChild<QLabel*>("1054")->text();
+            *file = dlg->findChild<QLabel*>(ControlName(IDC_TRANSFER_FILE))->text();
         }
         dlg->done(0);
         return true;
@@ -262,6 +263,10 @@ bool AppHarness::Start(const QStringList& arguments) {
 void AppHarness::Exit() {
     m_app->ExitInstance();
     m_exited = true;
+}
+
+CORVSerialPort& AppHarness::Engine() {
+    return m_app->Engine();
 }
 
 CMainFrame& AppHarness::Frame() {

@@ -17,6 +17,7 @@
 
 namespace orv {
 class CORVApp;
+class CORVSerialPort;
 class CMainFrame;
 }  // namespace orv
 
@@ -90,6 +91,7 @@ public:
     void Exit();
 
     CORVApp& App() { return *m_app; }
+    CORVSerialPort& Engine();
     CMainFrame& Frame();
     devsim::SimulatedDevice& Device() { return *m_device; }
     // Makes the main window the active window, as device requests need.

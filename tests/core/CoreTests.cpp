@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <set>
+#include <sstream>
 
 #include "core/Catalogue.h"
 #include "core/Errors.h"
@@ -28,6 +30,39 @@ TEST(StringTable, UnknownNumbersGiveNothing) {
     EXPECT_EQ(LoadString(1), "");
     EXPECT_TRUE(HasString(IDS_APP_NAME));
     EXPECT_EQ(LoadString(IDS_APP_NAME), "ORV by Tarveline");
+}
+
+TEST(StringTable, EveryNamedTextNumberHasAText) {
+    // Every "IDS_NAME = number," and "IDM_NAME = number," of the headers, read
+    // from the sources: a name added without its text would show the user an
+    // empty message.
+    int names = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(test::SourceDir() / "src")) {
+        if (entry.path().extension() != ".h") {
+            continue;
+        }
+        std::istringstream lines(test::ReadFileBytes(entry.path()));
+        std::string line;
+        while (std::getline(lines, line)) {
+            size_t start = line.find_first_not_of(' ');
+            size_t equals = line.find(" = ");
+            if (start == std::string::npos || equals == std::string::npos ||
+                (line.compare(start, 4, "IDS_") != 0 && line.compare(start, 4, "IDM_") != 0)) {
+                continue;
+            }
+            size_t comma = line.find(',', equals);
+            std::string name = line.substr(start, equals - start);
+            std::string number = line.substr(equals + 3, comma - (equals + 3));
+            if (comma == std::string::npos || !IsAllDigits(number, false)) {
+                continue;
+            }
+            ++names;
+            EXPECT_TRUE(HasString(std::stoi(number))) << name << " in " << entry.path();
+        }
+    }
+    // All of them were found, not an empty folder.
+    EXPECT_GT(names, 250);
 }
 
 TEST(StringTable, InstructionTextsKeepTheirExactWording) {

@@ -117,14 +117,14 @@ TEST_F(DemoTest, AnUnknownModelIsReportedAndTheProgramDoesNotStart) {
     EXPECT_TRUE(user.WaitDone());
     EXPECT_TRUE(message.startsWith("--demo=Nobody: there is no such device model."))
         << message.toStdString();
-    EXPECT_EQ(g_Globals.SerialPort, nullptr);
+    EXPECT_FALSE(m_harness.Engine().IsPortOpen());
 }
 
 TEST_F(DemoTest, SaveFromThePanelThenRestoreItBackLeavesTheDeviceAndTheProfileAsTheyWere) {
     ASSERT_TRUE(StartDemo({"--demo"}));
     CMainFrame& frame = m_harness.Frame();
     EXPECT_EQ(frame.windowTitle(), "ORV - Mirelda (simulated device)");
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = m_harness.Engine();
     EXPECT_TRUE(engine.IsPortOpen());
     EXPECT_EQ(engine.PortName(), Device().PortPath());
     EXPECT_TRUE(Panel().isVisible());
@@ -291,7 +291,7 @@ TEST_F(DemoTest, IconRequestOnAModelWithoutIconImportGoesUnanswered) {
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join('|').toStdString();
     EXPECT_EQ(message, "Communications timeout.\nPlease check your cable connections.");
-    EXPECT_FALSE(g_Globals.SerialPort->IsArmed());
+    EXPECT_FALSE(m_harness.Engine().IsArmed());
     std::optional<devsim::Outcome> outcome = Device().Wait(std::chrono::milliseconds(0));
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->kind, devsim::OutcomeKind::Refused) << devsim::Summary(*outcome);
@@ -303,8 +303,8 @@ TEST_F(DemoTest, AnotherModelChosenBringsADeviceOfThatModelAndTheProfileKeepsIts
     m_harness.App().OnSelectDevice(static_cast<int>(ModelIdOf(0)));
     EXPECT_EQ(Device().ModelId(), ModelIdOf(0));
     EXPECT_NE(Device().PortPath(), firstPort);
-    EXPECT_EQ(g_Globals.SerialPort->PortName(), Device().PortPath());
-    EXPECT_TRUE(g_Globals.SerialPort->IsPortOpen());
+    EXPECT_EQ(m_harness.Engine().PortName(), Device().PortPath());
+    EXPECT_TRUE(m_harness.Engine().IsPortOpen());
     EXPECT_EQ(m_harness.Frame().windowTitle(), "ORV - Corvane (simulated device)");
     EXPECT_EQ(Panel().windowTitle(), "Simulated device - Corvane");
     EXPECT_FALSE(Panel().MenuButton('i')->isVisibleTo(&Panel()));
@@ -319,7 +319,7 @@ TEST_F(DemoTest, AnotherModelChosenBringsADeviceOfThatModelAndTheProfileKeepsIts
 
     // The new device works with the program.
     const std::string path = (m_dir / "Corvane.ORV").string();
-    g_Globals.SerialPort->ArmTransfer(path, Save);
+    m_harness.Engine().ArmTransfer(path, Save);
     ModalDriver user;
     QString outcome;
     user.Then(ModalDriver::CloseFinishedTransfer(&outcome));

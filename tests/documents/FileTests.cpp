@@ -22,6 +22,7 @@
 #include "frame/MainFrm.h"
 #include "tests/common/GuiTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -60,11 +61,11 @@ ModalDriver::Step LookAtChooser(ChooserSeen* seen) {
     };
 }
 
-ChooserSeen RunChooser(int command, CORVFileDlg::Kind kind) {
+ChooserSeen RunChooser(AppHarness& harness, int command, CORVFileDlg::Kind kind) {
     ModalDriver user;
     ChooserSeen seen;
     user.Then(LookAtChooser(&seen));
-    CORVFileDlg dlg(kind);
+    CORVFileDlg dlg(kind, harness.Engine());
     EXPECT_EQ(dlg.RunForCommand(command), 0);
     EXPECT_TRUE(user.Unexpected().isEmpty());
     return seen;
@@ -86,7 +87,7 @@ TEST_F(FileTest, EachCommandsChooserHasItsTitleButtonModeAndStartingFolder) {
     g_Globals.LastFilePath = (m_dir / "LAST.ORV").string();
     const QStringList orvFilters{"ORV Files (*.ORV)", "All Files (*)"};
 
-    ChooserSeen save = RunChooser(ID_SAVE_MEMORY, CORVFileDlg::Kind::Save);
+    ChooserSeen save = RunChooser(harness, ID_SAVE_MEMORY, CORVFileDlg::Kind::Save);
     EXPECT_EQ(save.title, "Save Memory To File");
     EXPECT_EQ(save.acceptMode, QFileDialog::AcceptSave);
     EXPECT_EQ(save.filters, orvFilters);
@@ -94,31 +95,31 @@ TEST_F(FileTest, EachCommandsChooserHasItsTitleButtonModeAndStartingFolder) {
     EXPECT_EQ(save.folder.toStdString(), Folder());
     EXPECT_EQ(save.name, "");  // a save never offers the last file's name
 
-    ChooserSeen restore = RunChooser(ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
+    ChooserSeen restore = RunChooser(harness, ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
     EXPECT_EQ(restore.title, "Restore Memory From File");
     EXPECT_EQ(restore.okText, "&Restore");
     EXPECT_EQ(restore.mode, QFileDialog::ExistingFile);
     EXPECT_EQ(restore.acceptMode, QFileDialog::AcceptOpen);
     EXPECT_EQ(restore.name, "LAST.ORV");
 
-    ChooserSeen del = RunChooser(ID_DELETE_FILE, CORVFileDlg::Kind::Open);
+    ChooserSeen del = RunChooser(harness, ID_DELETE_FILE, CORVFileDlg::Kind::Open);
     EXPECT_EQ(del.title, "Delete File");
     EXPECT_EQ(del.okText, "&Delete");
     EXPECT_EQ(del.mode, QFileDialog::ExistingFiles);
 
-    ChooserSeen rename = RunChooser(ID_RENAME_FILE, CORVFileDlg::Kind::Open);
+    ChooserSeen rename = RunChooser(harness, ID_RENAME_FILE, CORVFileDlg::Kind::Open);
     EXPECT_EQ(rename.title, "Rename File");
     EXPECT_EQ(rename.okText, "&Rename");
     EXPECT_EQ(rename.mode, QFileDialog::ExistingFile);
 
-    ChooserSeen overlay = RunChooser(ID_EDIT_OVERLAY, CORVFileDlg::Kind::Open);
+    ChooserSeen overlay = RunChooser(harness, ID_EDIT_OVERLAY, CORVFileDlg::Kind::Open);
     EXPECT_EQ(overlay.title, "Open Keyboard Emulation File");
     EXPECT_EQ(overlay.mode, QFileDialog::ExistingFile);
     EXPECT_EQ(overlay.folder.toStdString(), Folder());
 
     // The last file's folder is gone (a removed stick): the home folder instead.
     g_Globals.LastFilePath = (m_dir / "gone" / "LAST.ORV").string();
-    ChooserSeen gone = RunChooser(ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
+    ChooserSeen gone = RunChooser(harness, ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
     EXPECT_EQ(gone.folder, QDir::homePath());
     EXPECT_EQ(gone.name, "");
 }
@@ -130,7 +131,7 @@ TEST_F(FileTest, AnUnknownCommandIsAnInternalErrorAndTheChooserStillRuns) {
     ChooserSeen seen;
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &report));
     user.Then(LookAtChooser(&seen));
-    CORVFileDlg dlg(CORVFileDlg::Kind::Open);
+    CORVFileDlg dlg(CORVFileDlg::Kind::Open, harness.Engine());
     dlg.RunForCommand(12345);
     EXPECT_TRUE(report.startsWith("An error has occurred inside the ORV program."))
         << report.toStdString();
@@ -143,7 +144,7 @@ TEST_F(FileTest, ATypedNameWithoutExtensionGetsTheDefaultOne) {
     ModalDriver user;
     user.Then(ModalDriver::ChooseFiles({Path("BACKUP")}));
     user.Then(ModalDriver::Answer(QMessageBox::Yes));
-    CORVFileDlg dlg(CORVFileDlg::Kind::Save);
+    CORVFileDlg dlg(CORVFileDlg::Kind::Save, harness.Engine());
     ASSERT_EQ(dlg.RunForCommand(ID_SAVE_MEMORY), 1);
     EXPECT_EQ(dlg.PathName(), Path("BACKUP.ORV"));
 
@@ -152,7 +153,7 @@ TEST_F(FileTest, ATypedNameWithoutExtensionGetsTheDefaultOne) {
     user.Then(ModalDriver::Answer(QMessageBox::No));
     user.Then(ModalDriver::ChooseFiles({Path("SECOND.ORV")}));
     user.Then(ModalDriver::Answer(QMessageBox::Yes));
-    CORVFileDlg again(CORVFileDlg::Kind::Save);
+    CORVFileDlg again(CORVFileDlg::Kind::Save, harness.Engine());
     ASSERT_EQ(again.RunForCommand(ID_SAVE_MEMORY), 1);
     EXPECT_EQ(again.PathName(), Path("SECOND.ORV"));
     EXPECT_TRUE(user.Unexpected().isEmpty());
@@ -161,7 +162,7 @@ TEST_F(FileTest, ATypedNameWithoutExtensionGetsTheDefaultOne) {
 TEST_F(FileTest, AfterATextSaveTheChoosersOfferTextFiles) {
     AppHarness harness;
     std::string path = (m_dir / "NOTES.txt").string();
-    g_Globals.SerialPort->ArmTransfer(path, Save);
+    harness.Engine().ArmTransfer(path, Save);
     ModalDriver user;
     user.Then(ModalDriver::CloseFinishedTransfer());
     devsim::Script script;
@@ -169,9 +170,9 @@ TEST_F(FileTest, AfterATextSaveTheChoosersOfferTextFiles) {
     harness.Device().Start(script);
     ASSERT_TRUE(user.WaitDone());
     PumpUntil([&] { return !harness.Device().Running(); });
-    ASSERT_EQ(g_Globals.SerialPort->Format(), Text);
+    ASSERT_EQ(harness.Engine().Format(), Text);
 
-    ChooserSeen seen = RunChooser(ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
+    ChooserSeen seen = RunChooser(harness, ID_RESTORE_MEMORY, CORVFileDlg::Kind::Open);
     EXPECT_EQ(seen.filters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
     EXPECT_EQ(seen.suffix, "txt");
 }
@@ -325,7 +326,7 @@ TEST_F(FileTest, RecentFileActionsArmTheEngineForASaveOrARestore) {
     devsim::WriteMemoryFile(path, devsim::MakeSampleMemory(32771, 10));
     harness.App().AddToRecentFileList(QString::fromStdString(path));
     CORVDoc& doc = harness.App().Document();
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     ModalDriver user;
     QString caption;
     bool overlay = true;
@@ -397,7 +398,7 @@ TEST_F(FileTest, ARecentFileThatIsGoneIsReportedWhenArmedAndNothingIsArmed) {
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &error));
     harness.App().Document().OnOpenRecentFile(ID_FILE_MRU_FIRST);
     EXPECT_EQ(error, Path("gone.orv") + " was not found.");
-    EXPECT_FALSE(g_Globals.SerialPort->IsArmed());
+    EXPECT_FALSE(harness.Engine().IsArmed());
 }
 
 // The question before an empty file is restored: noted, then answered with
@@ -408,7 +409,7 @@ ModalDriver::Step AnswerEmptyRestore(bool clickYes, QString* question) {
         if (!ask) {
             return false;
         }
-        *question = ask->findChild<QLabel*>("1070")->text();
+        *question = ask->findChild<QLabel*>(ControlName(IDC_QUESTION))->text();
         if (clickYes) {
             ask->YesButton()->click();
         } else {
@@ -423,7 +424,7 @@ TEST_F(FileTest, AnEmptyFileIsRestoredOnlyWhenTheUserSaysYes) {
     const QString path = Path("empty.orv");
     WriteFileBytes(m_dir / "empty.orv", "");
     harness.App().AddToRecentFileList(path);
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     ModalDriver user;
     QString caption;
     bool overlay = false;

@@ -18,6 +18,7 @@
 #include "tests/common/GuiTestSupport.h"
 #include "ui/Beep.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 #include "ui/NotifyEvent.h"
 
 namespace orv::test {
@@ -35,8 +36,8 @@ struct Seen {
     QString bytes;
 };
 
-QString LabelText(QWidget* dialog, const char* id) {
-    auto* label = dialog->findChild<QLabel*>(id);
+QString LabelText(QWidget* dialog, int id) {
+    auto* label = dialog->findChild<QLabel*>(ControlName(id));
     return label ? label->text() : QString();
 }
 
@@ -48,11 +49,11 @@ ModalDriver::Step FinishTransfer(Seen* seen) {
             return false;
         }
         seen->saveMode = dlg->IsSaveMode();
-        seen->direction = LabelText(dlg, "1053");
-        seen->file = LabelText(dlg, "1054");
-        seen->status = LabelText(dlg, "1056");
-        seen->bytes = LabelText(dlg, "1055");
-        auto* button = dlg->findChild<QPushButton*>("2");
+        seen->direction = LabelText(dlg, IDC_TRANSFER_DIRECTION);
+        seen->file = LabelText(dlg, IDC_TRANSFER_FILE);
+        seen->status = LabelText(dlg, IDC_TRANSFER_STATUS);
+        seen->bytes = LabelText(dlg, IDC_TRANSFER_BYTES);
+        auto* button = dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL));
         seen->button = button->text();
         button->click();
         return true;
@@ -79,7 +80,7 @@ ModalDriver::Step AnswerQuestion(
         if (!ask || !ready()) {
             return false;
         }
-        *question = ask->findChild<QLabel*>("1070")->text();
+        *question = ask->findChild<QLabel*>(ControlName(IDC_QUESTION))->text();
         (button == CYesNoDlg::IDYES ? ask->YesButton() : ask->NoButton())->click();
         return true;
     };
@@ -128,7 +129,7 @@ TEST_F(TransferTest, SaveArmedFromTheMenuRunsWhenTheDeviceAsksWithoutASecondChoo
     ASSERT_TRUE(harness.Activate());
     EXPECT_EQ(title, "Save Memory To File");
     EXPECT_TRUE(createPrompt.contains("This file does not exist.")) << createPrompt.toStdString();
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     ASSERT_TRUE(engine.IsArmed());
     EXPECT_EQ(engine.ArmedKind(), Save);
     EXPECT_EQ(g_Globals.LastFilePath, path);
@@ -168,7 +169,7 @@ TEST_F(TransferTest, RequestForAnotherKindAsksForAFileAndACancelledChooserReleas
     harness.Frame().Action(ID_RESTORE_MEMORY)->trigger();
     ASSERT_TRUE(harness.Activate());
     EXPECT_EQ(restoreTitle, "Restore Memory From File");
-    ASSERT_EQ(g_Globals.SerialPort->ArmedKind(), Restore);
+    ASSERT_EQ(harness.Engine().ArmedKind(), Restore);
 
     // Armed for a restore, the device asks to save: the chooser comes up now.
     user.Then(ModalDriver::CancelChooser(&saveTitle));
@@ -203,7 +204,7 @@ TEST_F(TransferTest, RequestForAnotherKindAsksForAFileAndACancelledChooserReleas
 TEST_F(TransferTest, CancelAnsweredNoGoesOnAndYesEndsTheSaveAsIncomplete) {
     AppHarness harness;
     std::string path = (m_dir / "MEM.ORV").string();
-    g_Globals.SerialPort->ArmTransfer(path, Save);
+    harness.Engine().ArmTransfer(path, Save);
 
     // The device keeps the line waiting with ENQ before its 40th record, long
     // enough for the questions.
@@ -255,7 +256,7 @@ TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {
     std::string path = (m_dir / "MEM.ORV").string();
     devsim::MemoryImage memory = devsim::MakeSampleMemory(32776, 60);
     devsim::WriteMemoryFile(path, memory);
-    g_Globals.SerialPort->ArmTransfer(path, Restore);
+    harness.Engine().ArmTransfer(path, Restore);
 
     devsim::Script script;
     script.letter = 'L';
@@ -292,7 +293,7 @@ TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {
 
     // The engine is ready for the next request: a late Yes left no cancel behind.
     ASSERT_TRUE(harness.Activate());
-    g_Globals.SerialPort->ArmTransfer(path, Restore);
+    harness.Engine().ArmTransfer(path, Restore);
     user.Then(FinishTransfer(&seen));
     device.Start(script);
     outcome = WaitForDevice(device);
@@ -303,7 +304,7 @@ TEST_F(TransferTest, TransferEndingWhileTheQuestionIsOpenIgnoresALateYes) {
 TEST_F(TransferTest, RequestsCountOnlyWhileTheMainWindowIsActive) {
     AppHarness harness;
     std::string path = (m_dir / "MEM.ORV").string();
-    g_Globals.SerialPort->ArmTransfer(path, Save);
+    harness.Engine().ArmTransfer(path, Save);
     QWidget other;
     other.show();
     other.activateWindow();
@@ -353,7 +354,7 @@ protected:
     // Restores MEM.ORV and answers the disk prompt with button.
     std::optional<devsim::Outcome> Restore(AppHarness& harness, QMessageBox::StandardButton button,
                                            QString* prompt, Seen* seen) {
-        g_Globals.SerialPort->ArmTransfer((m_dir / "MEM.ORV").string(), orv::Restore);
+        harness.Engine().ArmTransfer((m_dir / "MEM.ORV").string(), orv::Restore);
         ModalDriver user;
         user.Then(ModalDriver::Answer(button, prompt));
         user.Then(FinishTransfer(seen));
@@ -416,48 +417,49 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
         if (!dlg) {
             return false;
         }
-        auto* bar = dlg->findChild<QProgressBar*>("1005");
+        auto* bar = dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR));
         EXPECT_FALSE(bar->isVisible());
-        EXPECT_EQ(LabelText(dlg, "1055"), "0");
-        EXPECT_EQ(LabelText(dlg, "1057"), "0");
-        EXPECT_EQ(LabelText(dlg, "1056"), "Memory transfer is in progress\n\nPlease wait....");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "0");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_STATUS),
+                  "Memory transfer is in progress\n\nPlease wait....");
 
         dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 10000));
         EXPECT_TRUE(bar->isVisible());
         m_now += 400;  // within the first half second: no rate yet
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 500));
-        EXPECT_EQ(LabelText(dlg, "1057"), "0");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
         m_now += 600;  // 2,048 bytes in the 1,000 ms since the dialog opened
         dlg->OnTransferNotify(
             Notification(TN_ADD_BYTES, 0x10000 + 1548));  // only the low 16 bits count
-        EXPECT_EQ(LabelText(dlg, "1055"), "2048");
-        EXPECT_EQ(LabelText(dlg, "1057"), "2.00");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "2048");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 452));
-        EXPECT_EQ(bar->value(), 25);                // 2,500 of 10,000
-        EXPECT_EQ(LabelText(dlg, "1057"), "2.00");  // too soon for a new rate
+        EXPECT_EQ(bar->value(), 25);                           // 2,500 of 10,000
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");  // too soon for a new rate
 
         // The next disk of a restore: the bar starts again, the count goes on.
         dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 1000));
         EXPECT_EQ(bar->value(), 0);
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 999));
         EXPECT_EQ(bar->value(), 99);
-        EXPECT_EQ(LabelText(dlg, "1055"), "3499");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "3499");
 
         dlg->OnTransferNotify(Notification(TN_FINISHED, 159));
         EXPECT_TRUE(dlg->IsFinished());
-        EXPECT_EQ(LabelText(dlg, "1056"),
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_STATUS),
                   "Communications timeout.\nPlease check your cable connections.");
-        EXPECT_EQ(dlg->findChild<QPushButton*>("2")->text(), "OK");
+        EXPECT_EQ(dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL))->text(), "OK");
         // Until it is closed the dialog keeps the notifications.
-        EXPECT_EQ(g_Globals.SerialPort->NotificationTarget(), static_cast<QObject*>(dlg));
+        EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(dlg));
         checked = true;
         dlg->reject();  // Escape closes it once the transfer has ended
         return true;
     });
-    CTransferDlg dlg(&harness.Frame(), &harness.Frame());
+    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
     dlg.Run(false);
     EXPECT_TRUE(checked);
-    EXPECT_EQ(g_Globals.SerialPort->NotificationTarget(), static_cast<QObject*>(&harness.Frame()));
+    EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(&harness.Frame()));
     // A time-out is no success: three beeps instead of six.
     EXPECT_TRUE(PumpUntil([&] { return m_beeps == 3; }, 3000));
     EXPECT_TRUE(user.Unexpected().isEmpty());
@@ -493,14 +495,14 @@ TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsThe
             return false;
         }
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 300));
-        EXPECT_FALSE(dlg->findChild<QProgressBar*>("1005")->isVisible());
-        EXPECT_EQ(LabelText(dlg, "1055"), "300");
-        EXPECT_EQ(LabelText(dlg, "1053"), "Transfer from Corvane to disk");
+        EXPECT_FALSE(dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR))->isVisible());
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "300");
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_DIRECTION), "Transfer from Corvane to disk");
         dlg->OnTransferNotify(Notification(TN_FINISHED, 156));
-        dlg->findChild<QPushButton*>("2")->click();
+        dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL))->click();
         return true;
     });
-    CTransferDlg dlg(&harness.Frame(), &harness.Frame());
+    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
     dlg.Run(true);
     ASSERT_EQ(prompts.size(), 4);
     EXPECT_EQ(prompts[0],

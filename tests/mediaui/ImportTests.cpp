@@ -21,6 +21,7 @@
 #include "tests/common/GuiTestSupport.h"
 #include "tests/media/MediaTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -267,7 +268,7 @@ TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     EXPECT_EQ(names[0], "cat");
     EXPECT_EQ(labels[1], "Icon &Name for my pic.bmp");
     EXPECT_EQ(names[1], "my");
-    CORVSerialPort& engine = *g_Globals.SerialPort;
+    CORVSerialPort& engine = harness.Engine();
     EXPECT_TRUE(engine.IsArmed());
     EXPECT_EQ(engine.ArmedKind(), ImportIcons);
     EXPECT_EQ(engine.CurrentFileName(), kIconImportFileName);
@@ -288,8 +289,9 @@ ModalDriver::Step ToggleKeepAspectAndClose(bool ok) {
             return false;
         }
         dlg->KeepAspectCheck()->click();
-        QTimer::singleShot(0, ok ? dlg->OkButton() : dlg->findChild<QPushButton*>("2"),
-                           &QPushButton::click);
+        QTimer::singleShot(
+            0, ok ? dlg->OkButton() : dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL)),
+            &QPushButton::click);
         return true;
     };
 }
@@ -304,7 +306,7 @@ TEST_F(ImportTest, CancelStoresNeitherTheSettingNorAnArming) {
     QTest::keyClick(&harness.Frame(), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(user.WaitDone());
     EXPECT_EQ(g_Globals.MaintainAspectRatio, 1);
-    EXPECT_FALSE(g_Globals.SerialPort->IsArmed());
+    EXPECT_FALSE(harness.Engine().IsArmed());
     EXPECT_FALSE(fs::exists(kIconImportFileName));
 
     // The same with OK: stored, and written to the profile at exit.
@@ -314,7 +316,7 @@ TEST_F(ImportTest, CancelStoresNeitherTheSettingNorAnArming) {
     harness.Frame().Action(ID_IMPORT_ICONS)->trigger();
     ASSERT_TRUE(user.WaitDone());
     EXPECT_EQ(g_Globals.MaintainAspectRatio, 0);
-    EXPECT_TRUE(g_Globals.SerialPort->IsArmed());
+    EXPECT_TRUE(harness.Engine().IsArmed());
     harness.Exit();
     EXPECT_EQ(ProfileValue("Version 4.2/Maintain Aspect Ratio").toInt(), 0);
 }

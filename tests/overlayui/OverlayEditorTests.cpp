@@ -19,6 +19,7 @@
 #include "tests/common/GuiTestSupport.h"
 #include "tests/overlay/OverlayTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/ControlIds.h"
 
 namespace orv::test {
 namespace {
@@ -47,13 +48,13 @@ protected:
     CKeyboardView& Open(const QString& path) {
         EXPECT_TRUE(Doc().OpenOverlay(path));
         EXPECT_EQ(g_Globals.CurrentViewId, kKeyboardViewId);
-        return *g_Globals.KeyboardView;
+        return *Doc().KeyboardView();
     }
 
     CORVDoc& Doc() { return m_harness.App().Document(); }
     CMainFrame& Frame() { return m_harness.Frame(); }
-    CCellEdit* Cell(int k) { return g_Globals.KeyboardView->Cell(k); }
-    void Click(int buttonId) { g_Globals.KeyboardView->Button(buttonId)->click(); }
+    CCellEdit* Cell(int k) { return Doc().KeyboardView()->Cell(k); }
+    void Click(int buttonId) { Doc().KeyboardView()->Button(buttonId)->click(); }
 
     // Types text into cell k, as keys.
     CCellEdit* Type(int k, const QString& keys) {
@@ -80,7 +81,7 @@ protected:
 TEST_F(OverlayEditorTest, CellsSitInTheirGridWithTooltipsOnTheButtonsOnly) {
     Open(WriteOverlay("k.orv", OverlayCells()));
     for (int k = 0; k < OverlayCellCount; ++k) {
-        EXPECT_EQ(Cell(k)->objectName(), QString::number(1009 + k));
+        EXPECT_EQ(Cell(k)->objectName(), ControlName(IDC_CELL_FIRST + k));
         EXPECT_TRUE(Cell(k)->toolTip().isEmpty());
     }
     // Cell 7 is H1, the end of the first row; cell 8 starts the second.
@@ -89,7 +90,7 @@ TEST_F(OverlayEditorTest, CellsSitInTheirGridWithTooltipsOnTheButtonsOnly) {
     EXPECT_EQ(Cell(8)->x(), Cell(0)->x());
     EXPECT_GT(Cell(8)->y(), Cell(0)->y());
 
-    CKeyboardView& view = *g_Globals.KeyboardView;
+    CKeyboardView& view = *Doc().KeyboardView();
     EXPECT_EQ(view.Button(ID_FILE_SAVE)->toolTip(), "Save the current file");
     EXPECT_EQ(view.Button(IDC_CLEAR_ALL)->toolTip(), "Clear all text fields");
     EXPECT_EQ(view.Button(IDC_RELOAD)->toolTip(), "Reload file from disk");
@@ -249,7 +250,7 @@ TEST_F(OverlayEditorTest, ClearAllThenCancelWritesNothing) {
 
     Click(IDC_CANCEL_EDIT);
     EXPECT_EQ(g_Globals.CurrentViewId, kMainViewId);
-    EXPECT_EQ(Frame().ActiveView(), static_cast<QWidget*>(g_Globals.MainView));
+    EXPECT_EQ(Frame().ActiveView(), static_cast<QWidget*>(Doc().MainView()));
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(Bytes("k.orv"), original);
     EXPECT_EQ(Frame().windowTitle(), "ORV - Pelliro");
@@ -297,7 +298,7 @@ TEST_F(OverlayEditorTest, ReloadRestoresTheFileWithoutAQuestion) {
     EXPECT_FALSE(Doc().IsModified());
     // The cells on the screen hold the file's text too.
     Doc().Cells().Clear();
-    EXPECT_TRUE(g_Globals.KeyboardView->UpdateData(true));
+    EXPECT_TRUE(Doc().KeyboardView()->UpdateData(true));
     EXPECT_EQ(Doc().Cells(), cells);
     EXPECT_TRUE(user.Unexpected().isEmpty());
 }

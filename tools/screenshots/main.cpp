@@ -168,7 +168,7 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     QDir backups(QDir(home).filePath(QStringLiteral("Backups")));
     backups.mkpath(QStringLiteral("."));
     QString memory = backups.filePath(QStringLiteral("Mirelda backup.ORV"));
-    orv::g_Globals.SerialPort->ArmTransfer(memory.toStdString(), orv::Save);
+    app.Engine().ArmTransfer(memory.toStdString(), orv::Save);
     frame->ShowArmedTransfer();
     WaitFor([] { return false; }, 200);
     bool ok = Save(frame, out.filePath(QStringLiteral("main-window.png")));
@@ -206,7 +206,7 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
     // record in the middle, and the dialog is taken during the pause. The
     // dialog runs its own event loop, so the steps are driven by a timer.
     orv::devsim::WriteMemoryFile(memory.toStdString(), orv::devsim::MakeSampleMemory(kModel, 400));
-    orv::g_Globals.SerialPort->ArmTransfer(memory.toStdString(), orv::Restore);
+    app.Engine().ArmTransfer(memory.toStdString(), orv::Restore);
     orv::devsim::Script script;
     script.letter = 'L';
     script.faults.silence[120] = 600;  // long enough for a first rate
@@ -255,7 +255,7 @@ bool DemoScreenshot(QApplication& qtApp, const QDir& out, const QString& home) {
 
     // The file is chosen beforehand, as with Save memory in the File menu.
     QString path = QDir(home).filePath(QStringLiteral("Backups/Mirelda.ORV"));
-    orv::g_Globals.SerialPort->ArmTransfer(path.toStdString(), orv::Save);
+    app.Engine().ArmTransfer(path.toStdString(), orv::Save);
     panel.MenuButton('S')->click();
 
     bool ok = true;
