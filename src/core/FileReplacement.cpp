@@ -1,6 +1,5 @@
 #include "core/FileReplacement.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -8,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "core/Errors.h"
@@ -81,12 +81,11 @@ pid_t PartialFileOwner(std::string_view name) {
 }  // namespace
 
 void RemoveStalePartialFiles(const std::string& folder) {
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) {
-        return;
-    }
-    while (struct dirent* entry = ::readdir(dir)) {
-        pid_t owner = PartialFileOwner(entry->d_name);
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::filesystem::path& path = it->path();
+        pid_t owner = PartialFileOwner(path.filename().string());
         if (owner <= 0 || owner == ::getpid()) {
             continue;
         }
@@ -94,13 +93,11 @@ void RemoveStalePartialFiles(const std::string& folder) {
         if (::kill(owner, 0) == 0 || errno != ESRCH) {
             continue;
         }
-        struct stat st {};
-        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode)) {
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        std::error_code statError;
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, statError))) {
+            std::filesystem::remove(path, statError);
         }
     }
-    ::closedir(dir);
 }
 
 namespace {
@@ -181,7 +178,11 @@ int CreateTemporaryBeside(const std::string& target, const std::string& userPath
     RemoveStalePartialFiles(folder);
     const std::string owner = OwnerTag();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string hidden = "." + name + std::string(kPartialMark) + owner + RandomSuffix();
+        std::string hidden = ".";
+        hidden += name;
+        hidden += kPartialMark;
+        hidden += owner;
+        hidden += RandomSuffix();
         if (hidden.size() > kMaxNameLength) {
             hidden = std::string(kPartialMark) + owner + RandomSuffix();
         }
