@@ -17,6 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CPACK_PACKAGE_CONTACT})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt loads the WebP and TIFF readers as plugins, which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The first line is the synopsis; the rest is the extended description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

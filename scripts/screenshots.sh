@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the main window (with a file armed, and in large type), the icon
-# properties dialog, the progress dialog of a running transfer, the keyboard
-# overlay editor and demonstration mode during a save into docs/screenshots/,
+# properties dialog (for a bitmap and for a photo), the progress dialog of a
+# running transfer, the keyboard overlay editor and demonstration mode during
+# a save into docs/screenshots/,
 # and the program's icon at its installed sizes into resources/icons/, under
 # Qt's offscreen platform (no display needed), with a simulated device on a
 # pseudo-terminal and a throw-away profile: no real serial port is opened and

@@ -1,4 +1,4 @@
-# Fails when a file of src/ (or of the tools built on the Qt-free layers)
+# Fails when a file of src/ (or of the tools orv-devsim and the benchmarks)
 # includes a folder that is not below its own, naming the file and the line;
 # also when a Qt-free layer includes a Qt header.
 #   cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake
@@ -24,12 +24,14 @@ set(qt_free core engine media overlay devsim)
 # The tools on the Qt-free layers, by their folder under tools/.
 set(tool_devsim core devsim)
 set(tool_bench core engine devsim)
+set(tool_bench-gui ${below_documents} tools/bench)
 
 set(faults "")
 file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR}
      ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp
      ${SOURCE_DIR}/tools/devsim/*.h ${SOURCE_DIR}/tools/devsim/*.cpp
-     ${SOURCE_DIR}/tools/bench/*.h ${SOURCE_DIR}/tools/bench/*.cpp)
+     ${SOURCE_DIR}/tools/bench/*.h ${SOURCE_DIR}/tools/bench/*.cpp
+     ${SOURCE_DIR}/tools/bench-gui/*.h ${SOURCE_DIR}/tools/bench-gui/*.cpp)
 list(SORT files)
 foreach(file ${files})
     string(REGEX MATCH "^(src|tools)/([^/]+)/" ignored ${file})

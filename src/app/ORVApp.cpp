@@ -214,6 +214,7 @@ void CORVApp::LoadSettings() {
 void CORVApp::SaveSettings() {
     QSettingsProfileStore store(*m_profile);
     orv::SaveSettings(store, g_Globals);
+    orv::SaveIconSettings(store, g_Globals);
 }
 
 void CORVApp::AddToRecentFileList(const QString& path) {

@@ -13,6 +13,7 @@
 #include "core/HelpText.h"
 #include "core/ProgramTexts.h"
 #include "core/StringTable.h"
+#include "media/MediaTexts.h"
 
 namespace orv::cli {
 
@@ -34,10 +35,10 @@ void PrintHelp(std::FILE* out) {
          {
              {"save FILE", Text(IDS_CLI_HELP_SAVE)},
              {"restore FILE", Text(IDS_CLI_HELP_RESTORE)},
-             {"import-icons BITMAP[=NAME]...", Text(IDS_CLI_HELP_IMPORT_ICONS)},
+             {"import-icons PICTURE[=NAME]...", Text(IDS_CLI_HELP_IMPORT_ICONS)},
              {"import-sound WAVFILE", Text(IDS_CLI_HELP_IMPORT_SOUND)},
              {"inspect FILE", Text(IDS_CLI_HELP_INSPECT)},
-             {"convert-icon BITMAP OUTPUT.bmp", Text(IDS_CLI_HELP_CONVERT_ICON)},
+             {"convert-icon PICTURE OUTPUT.bmp", Text(IDS_CLI_HELP_CONVERT_ICON)},
              {"ports", Text(IDS_CLI_HELP_PORTS)},
              {"models", Text(IDS_CLI_HELP_MODELS)},
          }},
@@ -52,6 +53,9 @@ void PrintHelp(std::FILE* out) {
          {
              {"--keep-aspect", Text(IDS_CLI_HELP_KEEP_ASPECT)},
              {"--stretch", Text(IDS_CLI_HELP_STRETCH)},
+             {"--crop", Text(IDS_CLI_HELP_CROP)},
+             {"--dither", Text(IDS_CLI_HELP_DITHER)},
+             {"--no-dither", Text(IDS_CLI_HELP_NO_DITHER)},
          }},
         {Text(IDS_CLI_PREPARE_OPTIONS), {{"--prepare-only", Text(IDS_CLI_HELP_PREPARE_ONLY)}}},
         {Text(IDS_HELP_OPTIONS),
@@ -137,9 +141,9 @@ int Run(const std::vector<std::string>& args) {
     if (cl->anyOption && !IsTransferCommand(command)) {
         return UsageError("options are for save, restore, import-icons and import-sound only");
     }
-    if ((cl->keepAspect || cl->prepareOnly) && !IsMediaCommand(command)) {
+    if ((!cl->pictureFlag.empty() || cl->prepareOnly) && !IsMediaCommand(command)) {
         return UsageError(
-            "--keep-aspect, --stretch and --prepare-only are for import-icons, import-sound and "
+            "the picture options and --prepare-only are for import-icons, import-sound and "
             "convert-icon only");
     }
     if (command == "save" || command == "restore") {

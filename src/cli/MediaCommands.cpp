@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "appcore/PictureReader.h"
 #include "appcore/ProfileStore.h"
 #include "cli/Commands.h"
 #include "cli/TransferCommand.h"
@@ -24,15 +25,16 @@ namespace orv::cli {
 namespace {
 
 struct MediaArgs {
-    std::optional<bool> keepAspect;  // unset: the "Maintain Aspect Ratio" setting
+    std::optional<IconFitting> fitting;  // unset: the desktop program's choice
+    std::optional<bool> dither;          // unset: the desktop program's choice
     bool prepareOnly = false;
     std::vector<std::string> files;
 };
 
 // What a media command accepts besides its files.
 struct MediaSyntax {
-    bool sizingFlags;  // --keep-aspect, --stretch
-    bool prepareFlag;  // --prepare-only
+    bool pictureFlags;  // --keep-aspect, --stretch, --crop, --dither, --no-dither
+    bool prepareFlag;   // --prepare-only
     size_t minFiles;
     size_t maxFiles;
     const char* filesText;  // how the usage error names the files
@@ -41,9 +43,8 @@ struct MediaSyntax {
 // The command's flags and its files. Nothing, once a usage error has been
 // printed.
 std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, const MediaSyntax& syntax) {
-    if (cl.keepAspect && !syntax.sizingFlags) {
-        UsageError("unknown option " + std::string(*cl.keepAspect ? "--keep-aspect" : "--stretch") +
-                   " for " + cl.command);
+    if (!cl.pictureFlag.empty() && !syntax.pictureFlags) {
+        UsageError("unknown option " + cl.pictureFlag + " for " + cl.command);
         return std::nullopt;
     }
     if (cl.prepareOnly && !syntax.prepareFlag) {
@@ -51,7 +52,8 @@ std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, const MediaSyntax
         return std::nullopt;
     }
     MediaArgs args;
-    args.keepAspect = cl.keepAspect;
+    args.fitting = cl.fitting;
+    args.dither = cl.dither;
     args.prepareOnly = cl.prepareOnly;
     args.files = cl.operands;
     if (args.files.size() < syntax.minFiles || args.files.size() > syntax.maxFiles) {
@@ -61,14 +63,24 @@ std::optional<MediaArgs> ParseMediaArgs(const CommandLine& cl, const MediaSyntax
     return args;
 }
 
-bool KeepAspect(const MediaArgs& args) {
-    if (args.keepAspect) {
-        return *args.keepAspect;
+// The flags, and for what they leave open the desktop program's choices.
+IconChoices Choices(const MediaArgs& args) {
+    IconChoices choices{args.fitting.value_or(IconFitting::KeepAspect), args.dither};
+    if (args.fitting && args.dither) {
+        return choices;
     }
     std::unique_ptr<QSettings> profile = OpenUserProfile();
     QSettingsProfileStore store(*profile);
     LoadSettings(store, g_Globals);
-    return g_Globals.MaintainAspectRatio != 0;
+    if (!args.fitting) {
+        choices.fitting = g_Globals.CropToFill != 0            ? IconFitting::Crop
+                          : g_Globals.MaintainAspectRatio != 0 ? IconFitting::KeepAspect
+                                                               : IconFitting::Stretch;
+    }
+    if (!args.dither && g_Globals.DitherColours == 0) {
+        choices.dither = false;
+    }
+    return choices;
 }
 
 struct IconToImport {
@@ -97,7 +109,7 @@ int NameError(const IconToImport& icon, const std::string& message) {
 
 int RunImportIcons(const CommandLine& cl) {
     std::optional<MediaArgs> args =
-        ParseMediaArgs(cl, {true, true, 1, SIZE_MAX, "one or more BITMAP[=NAME]"});
+        ParseMediaArgs(cl, {true, true, 1, SIZE_MAX, "one or more PICTURE[=NAME]"});
     if (!args) {
         return kExitUsage;
     }
@@ -107,7 +119,7 @@ int RunImportIcons(const CommandLine& cl) {
     for (const std::string& operand : args->files) {
         IconToImport icon = SplitIconOperand(operand);
         if (icon.path.empty()) {
-            return UsageError("no BITMAP before the name in " + operand);
+            return UsageError("no PICTURE before the name in " + operand);
         }
         if (int rule = CheckIconName(icon.name)) {
             return NameError(icon, LoadString(rule));
@@ -117,10 +129,10 @@ int RunImportIcons(const CommandLine& cl) {
         }
         icons.push_back(std::move(icon));
     }
-    bool keepAspect = KeepAspect(*args);
+    const IconChoices choices = Choices(*args);
     for (IconToImport& icon : icons) {
         IconBitmap bitmap;
-        if (!LoadAndConvertIcon(icon.path, keepAspect, bitmap)) {
+        if (!LoadPictureIcon(icon.path, choices, bitmap)) {
             return kExitFailed;
         }
         icon.block = EncodeIconImage(bitmap);
@@ -163,6 +175,11 @@ int RunImportSound(const CommandLine& cl) {
         ReportFileError(e);
         return kExitFailed;
     }
+    // The bytes go as they are; a file that is no WAV sound may be a mistake.
+    if (!SoundLooksLikeWave(source)) {
+        std::fprintf(stderr, "orv-cli: %s\n",
+                     FormatString(IDM_SOUND_NOT_WAVE_WARNING, source).c_str());
+    }
     if (!DeleteImportFile(kSoundImportFileName) || !WriteSoundRecords(source)) {
         return kExitFailed;
     }
@@ -175,12 +192,12 @@ int RunImportSound(const CommandLine& cl) {
 
 int RunConvertIcon(const CommandLine& cl) {
     std::optional<MediaArgs> args =
-        ParseMediaArgs(cl, {true, false, 2, 2, "BITMAP and OUTPUT.bmp"});
+        ParseMediaArgs(cl, {true, false, 2, 2, "PICTURE and OUTPUT.bmp"});
     if (!args) {
         return kExitUsage;
     }
     IconBitmap bitmap;
-    if (!LoadAndConvertIcon(args->files[0], KeepAspect(*args), bitmap) ||
+    if (!LoadPictureIcon(args->files[0], Choices(*args), bitmap) ||
         !WriteIconBitmapFile(bitmap, args->files[1])) {
         return kExitFailed;
     }

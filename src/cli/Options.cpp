@@ -96,6 +96,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         ValueOption("timeout", "SECONDS"),
         QCommandLineOption(QStringLiteral("keep-aspect")),
         QCommandLineOption(QStringLiteral("stretch")),
+        QCommandLineOption(QStringLiteral("crop")),
+        QCommandLineOption(QStringLiteral("dither")),
+        QCommandLineOption(QStringLiteral("no-dither")),
         QCommandLineOption(QStringLiteral("prepare-only")),
     });
     // Each byte becomes one character and back, so that file names which are
@@ -122,14 +125,40 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     if (!TakeTransferOptions(parser, cl, error)) {
         return std::nullopt;
     }
-    bool keep = parser.isSet(QStringLiteral("keep-aspect"));
-    bool stretch = parser.isSet(QStringLiteral("stretch"));
-    if (keep && stretch) {
-        error = "--keep-aspect and --stretch exclude each other";
-        return std::nullopt;
-    }
-    if (keep || stretch) {
-        cl.keepAspect = keep;
+    // Of each group one flag at most.
+    struct PictureFlag {
+        const char* name;
+        std::optional<IconFitting> fitting;
+        std::optional<bool> dither;
+    };
+    const PictureFlag flags[] = {
+        {"keep-aspect", IconFitting::KeepAspect, std::nullopt},
+        {"stretch", IconFitting::Stretch, std::nullopt},
+        {"crop", IconFitting::Crop, std::nullopt},
+        {"dither", std::nullopt, true},
+        {"no-dither", std::nullopt, false},
+    };
+    std::string fittingFlag;
+    std::string ditherFlag;
+    for (const PictureFlag& flag : flags) {
+        if (!parser.isSet(QString::fromLatin1(flag.name))) {
+            continue;
+        }
+        std::string& taken = flag.fitting ? fittingFlag : ditherFlag;
+        const std::string name = std::string("--") + flag.name;
+        if (!taken.empty()) {
+            error = taken + " and " + name + " exclude each other";
+            return std::nullopt;
+        }
+        taken = name;
+        if (cl.pictureFlag.empty()) {
+            cl.pictureFlag = name;
+        }
+        if (flag.fitting) {
+            cl.fitting = flag.fitting;
+        } else {
+            cl.dither = flag.dither;
+        }
     }
     cl.prepareOnly = parser.isSet(QStringLiteral("prepare-only"));
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "media/IconFit.h"
+
 namespace orv::cli {
 
 struct TransferOptions {
@@ -24,7 +26,9 @@ struct CommandLine {
     std::vector<std::string> operands;  // the arguments after the command
     // The picture and import flags; which commands take them is the
     // command's affair.
-    std::optional<bool> keepAspect;  // --keep-aspect (true) or --stretch (false)
+    std::optional<IconFitting> fitting;  // --keep-aspect, --stretch or --crop
+    std::optional<bool> dither;          // --dither (true) or --no-dither (false)
+    std::string pictureFlag;             // the first of those flags given, as written
     bool prepareOnly = false;
 };
 

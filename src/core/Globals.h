@@ -20,6 +20,10 @@ struct CORVGlobals {
     std::string LastFilePath;
     std::string MainTitle;
     int MaintainAspectRatio = 0;
+    // Icons fill the whole icon, cut to its shape (before Maintain Aspect Ratio).
+    int CropToFill = 0;
+    // Pictures of more than 256 colours are dithered unless this is 0.
+    int DitherColours = 1;
 
     // Sets ModelIndex, ModelId and ModelName from a model index 0-9.
     void SelectModel(int modelIndex);

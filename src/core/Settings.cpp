@@ -60,6 +60,10 @@ void LoadSettings(ProfileStore& store, CORVGlobals& globals) {
 
     long long port = store.ReadInt(kSettingsSection, kKeyCommPort).value_or(1);
     globals.CommPort = (port < 1 || port > 9) ? 1 : static_cast<int>(port);
+
+    globals.CropToFill = store.ReadInt(kSettingsSection, kKeyCropToFill).value_or(0) != 0 ? 1 : 0;
+    globals.DitherColours =
+        store.ReadInt(kSettingsSection, kKeyDitherColours).value_or(1) != 0 ? 1 : 0;
 }
 
 void SaveSettings(ProfileStore& store, const CORVGlobals& globals) {
@@ -73,6 +77,11 @@ void SaveSettings(ProfileStore& store, const CORVGlobals& globals) {
     int modelIndex =
         (globals.ModelIndex >= 0 && globals.ModelIndex < kModelCount) ? globals.ModelIndex : 0;
     store.WriteString(kSettingsSection, kKeyDevice, kModelNames[modelIndex]);
+}
+
+void SaveIconSettings(ProfileStore& store, const CORVGlobals& globals) {
+    store.WriteInt(kSettingsSection, kKeyCropToFill, globals.CropToFill);
+    store.WriteInt(kSettingsSection, kKeyDitherColours, globals.DitherColours);
 }
 
 }  // namespace orv

@@ -251,6 +251,22 @@ constexpr Entry kTable[] = {
     {40210, "Icon Properties"},
     {40211, "&Maintain Aspect Ratio"},
     {40212, "Preview"},
+    {40220, "%1 is not a picture that ORV can read. ORV reads %2 pictures."},
+    {40221, "%1 is damaged: it cannot be read as a %2 picture."},
+    {40222, "&Stretch"},
+    {40223, "&Crop to Fill"},
+    {40224, "&Dither Colors"},
+    {40226, "%1 does not look like a WAV sound. Import it anyway?"},
+    {40227, "warning: %1 does not look like a WAV sound; it is sent as it is."},
+    {40228, "Pictures (%1)|%1|Bitmap Files (*.bmp;*.rle)|*.bmp; *.rle|All Files (*.*)|*.*||"},
+    {40229, "Choose one or more pictures to import"},
+    {40230, "Fill the whole icon with the middle of the picture and cut off what sticks out."},
+    {40231,
+     "Scale the picture smoothly and reduce its colors to the device's by error diffusion "
+     "(default: for pictures of more than 256 colors)."},
+    {40232,
+     "Give each pixel the device color of its own color, as for a 256-color bitmap (default: "
+     "for pictures of at most 256 colors)."},
     // Keyboard overlay (40300-40399).
     {40300,
      "The character %1 cannot be stored in a keyboard emulation cell, which holds single-byte "
@@ -416,13 +432,13 @@ constexpr Entry kTable[] = {
     {40623, "Wait for the device to save its memory, and save it into FILE."},
     {40624, "Wait for the device to load its memory, and send it the memory file FILE."},
     {40625,
-     "Make each bitmap an icon named NAME (without one, the start of the file's name), write "
+     "Make each picture an icon named NAME (without one, the start of the file's name), write "
      "them into \"Icons to Import.ORV\" and serve the device's request for icons."},
     {40626,
      "Write the sound WAVFILE into \"Sound File to Import.ORV\" and serve the device's request "
      "for a sound."},
     {40627, "Tell what kind of file FILE is, and everything that is wrong with it."},
-    {40628, "Write BITMAP as the device shows it: a 74 x 62 bitmap in the device's colours."},
+    {40628, "Write PICTURE as the device shows it: a 74 x 62 bitmap in the device's colours."},
     {40629, "List the ports as ORV's Port settings lists them."},
     {40630, "List the ten device models and their baud rates."},
     {40631, "Options of save, restore, import-icons and import-sound:"},

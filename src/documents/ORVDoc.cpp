@@ -192,6 +192,10 @@ bool CORVDoc::OnOpenRecentFile(int commandId) {
         ORV_INTERNAL_ERROR();
         return false;
     }
+    return OnOpenWithAction(path);
+}
+
+bool CORVDoc::OnOpenWithAction(const QString& path) {
     COpenActionDlg dlg(path, DialogParent());
     if (dlg.exec() != QDialog::Accepted) {
         return false;

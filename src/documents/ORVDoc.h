@@ -77,6 +77,9 @@ public:
     void OnRenameFile();
     // A file picked from the recent-file list; false when the user cancelled.
     bool OnOpenRecentFile(int commandId);
+    // Offers the actions for a memory file as for a recent one (save to it,
+    // restore from it, edit it as an overlay); false when the user cancelled.
+    bool OnOpenWithAction(const QString& path);
 
 private:
     CORVSerialPort& m_engine;

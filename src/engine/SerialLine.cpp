@@ -1,6 +1,7 @@
 #include "engine/SerialLine.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -9,6 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -22,6 +24,20 @@ static_assert(sizeof(struct termios) <= 128, "saved settings buffer too small");
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr int kLowLatencyFlag = 1 << ASYNCB_LOW_LATENCY;
+
+int RealSerialInfoCall(int fd, unsigned long request, struct serial_struct* info) {
+    return ::ioctl(fd, request, info);
+}
+
+std::atomic<SerialInfoCall> g_serialInfoCall{RealSerialInfoCall};
+
+// Drivers without these settings (pseudo-terminals, most on-board ports) and
+// settings a normal user may not change leave the line as it is.
+bool LowLatencyRefusalIsHarmless(int err) {
+    return err == ENOTTY || err == EINVAL || err == EPERM;
+}
 
 int MsUntil(Clock::time_point t) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(t - Clock::now()).count();
@@ -108,6 +124,10 @@ bool ParseMajorMinor(std::string_view text, dev_t& out) {
 }
 
 }  // namespace
+
+void SetSerialInfoCall(SerialInfoCall call) {
+    g_serialInfoCall.store(call ? call : RealSerialInfoCall);
+}
 
 std::vector<dev_t> ParseProcConsoles(std::string_view text) {
     std::vector<dev_t> devices;
@@ -256,6 +276,12 @@ SerialLine::OpenResult SerialLine::Open(const std::string& path, unsigned baudRa
         ::ioctl(fd, TIOCNXCL);
         return fail(OpenError::Other, err);
     }
+    if (!EnterLowLatency(fd)) {
+        int err = errno;
+        ::tcsetattr(fd, TCSANOW, &saved);
+        ::ioctl(fd, TIOCNXCL);
+        return fail(OpenError::Other, err);
+    }
     ::tcflush(fd, TCIOFLUSH);
 
     std::memcpy(m_saved, &saved, sizeof saved);
@@ -272,6 +298,7 @@ void SerialLine::Close() {
     // abort byte); only unread input is thrown away.
     ::tcdrain(m_fd);
     ::tcflush(m_fd, TCIFLUSH);
+    LeaveLowLatency();
     if (m_haveSaved) {
         struct termios saved;
         std::memcpy(&saved, m_saved, sizeof saved);
@@ -281,6 +308,41 @@ void SerialLine::Close() {
     ::close(m_fd);
     m_fd = -1;
     m_haveSaved = false;
+}
+
+// A USB-serial adapter otherwise holds received bytes for its latency timer
+// (16 ms on common chips) before passing them on: every ACK and every record's
+// tail would wait that long in a stop-and-wait transfer.
+bool SerialLine::EnterLowLatency(int fd) {
+    m_lowLatencySet = false;
+    SerialInfoCall call = g_serialInfoCall.load();
+    struct serial_struct info {};
+    if (call(fd, TIOCGSERIAL, &info) != 0) {
+        return LowLatencyRefusalIsHarmless(errno);
+    }
+    if (info.flags & kLowLatencyFlag) {
+        return true;
+    }
+    info.flags |= kLowLatencyFlag;
+    if (call(fd, TIOCSSERIAL, &info) != 0) {
+        return LowLatencyRefusalIsHarmless(errno);
+    }
+    m_lowLatencySet = true;
+    return true;
+}
+
+void SerialLine::LeaveLowLatency() {
+    if (!m_lowLatencySet) {
+        return;
+    }
+    m_lowLatencySet = false;
+    SerialInfoCall call = g_serialInfoCall.load();
+    struct serial_struct info {};
+    // Only the flag set at open goes back; the rest stays as the driver has it.
+    if (call(m_fd, TIOCGSERIAL, &info) == 0) {
+        info.flags &= ~kLowLatencyFlag;
+        call(m_fd, TIOCSSERIAL, &info);
+    }
 }
 
 SerialLine::ReadResult SerialLine::Read(char* buffer, int count, int totalMs, int gapMs) {

@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+struct serial_struct;
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +35,11 @@ public:
 
 private:
     void DrainWake();
+    bool EnterLowLatency(int fd);
+    void LeaveLowLatency();
 
     int m_fd = -1;
+    bool m_lowLatencySet = false;  // turned on at open, so turned off at close
     int m_wakeRead = -1;
     int m_wakeWrite = -1;
     bool m_haveSaved = false;
@@ -46,6 +51,11 @@ private:
 bool CarriesConsole(dev_t device);
 // The "major:minor" fields of /proc/consoles lines.
 std::vector<dev_t> ParseProcConsoles(std::string_view text);
+
+// The driver calls behind low-latency mode (TIOCGSERIAL, TIOCSSERIAL), so
+// that a test can stand in for a USB-serial driver; null restores ioctl.
+using SerialInfoCall = int (*)(int fd, unsigned long request, struct serial_struct* info);
+void SetSerialInfoCall(SerialInfoCall call);
 
 // termios2 access for rates outside the standard table (2125 baud).
 bool SetCustomBaudRate(int fd, unsigned rate);

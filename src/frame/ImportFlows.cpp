@@ -3,10 +3,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "appcore/PictureReader.h"
 #include "core/StringTable.h"
 #include "documents/ORVFileDlg.h"
+#include "documents/YesNoDlg.h"
 #include "frame/MainFrm.h"
 #include "media/ImportFiles.h"
+#include "media/MediaTexts.h"
 #include "media/SoundImport.h"
 #include "mediaui/IconPropertiesDlg.h"
 #include "ui/QtText.h"
@@ -19,14 +22,13 @@ namespace {
 // import starts where the user's pictures and sounds are.
 QString g_lastImportFolder;
 
-// An open-file chooser with the filter and title of the table; the chosen
-// files, or none when cancelled.
-QStringList ChooseImportFiles(QWidget* parent, int filterId, int titleId, bool several) {
+// An open-file chooser with the filter table and title; the chosen files, or
+// none when cancelled.
+QStringList ChooseImportFiles(QWidget* parent, const QString& table, int titleId, bool several) {
     QFileDialog dlg(parent);
     dlg.setObjectName(QStringLiteral("ImportChooser"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    QString table = LoadQString(filterId);
     dlg.setNameFilters(NameFiltersFromTable(table));
     dlg.setDefaultSuffix(DefaultExtensionFromTable(table));
     dlg.setWindowTitle(LoadQString(titleId));
@@ -43,7 +45,13 @@ QStringList ChooseImportFiles(QWidget* parent, int filterId, int titleId, bool s
 }  // namespace
 
 bool CMainFrame::OnImportIcons() {
-    QStringList files = ChooseImportFiles(this, IDS_BITMAP_FILTER, IDS_BITMAP_CHOOSER_TITLE, true);
+    // Every picture that can be read is offered first; the bitmaps and all
+    // files stay a choice away.
+    QString filter = FormatQString(IDS_PICTURE_FILTER, QStr(PicturePatterns()));
+    return ImportPictures(ChooseImportFiles(this, filter, IDS_PICTURE_CHOOSER_TITLE, true));
+}
+
+bool CMainFrame::ImportPictures(const QStringList& files) {
     // An import file that cannot be deleted would send its old icons again.
     if (files.isEmpty() || !DeleteImportFile(kIconImportFileName)) {
         return false;
@@ -58,11 +66,23 @@ bool CMainFrame::OnImportIcons() {
 }
 
 bool CMainFrame::OnImportSound() {
-    QStringList files = ChooseImportFiles(this, IDS_SOUND_FILTER, IDS_SOUND_CHOOSER_TITLE, false);
-    if (files.isEmpty() || !DeleteImportFile(kSoundImportFileName)) {
+    QStringList files =
+        ChooseImportFiles(this, LoadQString(IDS_SOUND_FILTER), IDS_SOUND_CHOOSER_TITLE, false);
+    if (files.isEmpty()) {
         return false;
     }
     std::string source = StdStr(files.front());
+    // The bytes go as they are: a file that is no WAV sound is sent only when
+    // the user means it.
+    if (!SoundLooksLikeWave(source)) {
+        CYesNoDlg ask(FormatQString(IDM_SOUND_NOT_WAVE, files.front()), this);
+        if (ask.exec() != CYesNoDlg::IDYES) {
+            return false;
+        }
+    }
+    if (!DeleteImportFile(kSoundImportFileName)) {
+        return false;
+    }
     if (!WriteSoundRecords(source)) {
         return false;
     }

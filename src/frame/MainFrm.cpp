@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -83,6 +86,31 @@ QString TwoLines(const QString& label, const QFontMetrics& metrics) {
     return best;
 }
 
+// What a drop brings: the local files, the memory files among them apart.
+struct DroppedFiles {
+    QStringList memoryFiles;
+    QStringList others;
+};
+
+DroppedFiles FilesOf(const QMimeData* data) {
+    DroppedFiles files;
+    if (!data || !data->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) {
+            continue;
+        }
+        QString path = url.toLocalFile();
+        if (path.endsWith(QStringLiteral(".ORV"), Qt::CaseInsensitive)) {
+            files.memoryFiles.append(path);
+        } else {
+            files.others.append(path);
+        }
+    }
+    return files;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CORVDoc& doc, CORVSerialPort& engine, const CRecentFiles& recentFiles)
@@ -94,6 +122,7 @@ CMainFrame::CMainFrame(CORVDoc& doc, CORVSerialPort& engine, const CRecentFiles&
                    Qt::WindowCloseButtonHint);
     setWindowIcon(AppIcon());
     setCentralWidget(m_views);
+    setAcceptDrops(true);
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -461,6 +490,34 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
         emit Closed();
+    }
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    DroppedFiles files = FilesOf(event->mimeData());
+    // Memory files alone, or pictures for a model that takes icons.
+    const bool wanted = files.others.isEmpty() ? !files.memoryFiles.isEmpty()
+                                               : SupportsIconImport(g_Globals.ModelId);
+    if (wanted) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    DroppedFiles files = FilesOf(event->mimeData());
+    if (files.others.isEmpty() && !files.memoryFiles.isEmpty()) {
+        event->acceptProposedAction();
+        // The drag's source waits until the drop returns: the dialog follows.
+        QTimer::singleShot(0, this, [this, path = files.memoryFiles.front()] {
+            m_doc.OnOpenWithAction(path);
+            UpdateCommandUI();
+        });
+    } else if (!files.others.isEmpty() && SupportsIconImport(g_Globals.ModelId)) {
+        event->acceptProposedAction();
+        QTimer::singleShot(0, this, [this, pictures = files.others] {
+            ImportPictures(pictures);
+            UpdateCommandUI();
+        });
     }
 }
 

@@ -42,6 +42,9 @@ public:
     bool OnRestoreMemory();
     bool OnImportIcons();
     bool OnImportSound();
+    // The icon import with these pictures chosen: named one by one in the
+    // Icon Properties window, then armed.
+    bool ImportPictures(const QStringList& files);
 
     // A notification of the engine that reached the frame.
     void OnTransferRequest(Notification note);
@@ -80,6 +83,10 @@ protected:
     void changeEvent(QEvent* event) override;
     // Unsaved overlay edits are offered for saving before the window closes.
     void closeEvent(QCloseEvent* event) override;
+    // Files dropped on the window: a memory file opens as a recent file does,
+    // pictures start the icon import on the models that import icons.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QAction* AddCommand(int commandId, const QString& menuText);

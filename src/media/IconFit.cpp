@@ -133,6 +133,78 @@ void PadHeight(IconBitmap& bitmap) {
     }
 }
 
+IconFitPlan PlanIconFit(int width, int height, IconFitting fitting) {
+    IconFitPlan plan{0, 0, width, height, 0, 0, kIconWidth, kIconHeight};
+    if (width <= 0 || height <= 0) {
+        return plan;
+    }
+    const int64_t w = width;
+    const int64_t h = height;
+    switch (fitting) {
+        case IconFitting::Stretch:
+            break;
+        case IconFitting::Crop:
+            // The largest centred part with the icon's shape, rounded.
+            if (w * kIconHeight > h * kIconWidth) {
+                plan.sourceWidth = static_cast<int>(
+                    std::clamp<int64_t>((h * kIconWidth + kIconHeight / 2) / kIconHeight, 1, w));
+                plan.sourceX = (width - plan.sourceWidth) / 2;
+            } else {
+                plan.sourceHeight = static_cast<int>(
+                    std::clamp<int64_t>((w * kIconHeight + kIconWidth / 2) / kIconWidth, 1, h));
+                plan.sourceY = (height - plan.sourceHeight) / 2;
+            }
+            break;
+        case IconFitting::KeepAspect: {
+            if (width == kIconWidth && height == kIconHeight) {
+                break;
+            }
+            const int64_t sw = 100 * kIconWidth / w;
+            const int64_t sh = 100 * kIconHeight / h;
+            if (sw < sh) {
+                plan.iconHeight =
+                    static_cast<int>(std::clamp<int64_t>(h * sw / 100, 1, kIconHeight));
+                // The odd row of the border goes on top, as PadHeight puts it.
+                plan.iconY = kIconHeight - plan.iconHeight - (kIconHeight - plan.iconHeight) / 2;
+            } else {
+                plan.iconWidth = static_cast<int>(std::clamp<int64_t>(w * sh / 100, 1, kIconWidth));
+                plan.iconX = (kIconWidth - plan.iconWidth) / 2;
+            }
+            break;
+        }
+    }
+    return plan;
+}
+
+void FitToIconSize(IconBitmap& bitmap, IconFitting fitting) {
+    if (fitting != IconFitting::Crop) {
+        FitToIconSize(bitmap, fitting == IconFitting::KeepAspect);
+        return;
+    }
+    if (!bitmap.HasPixels()) {
+        ORV_INTERNAL_ERROR();
+        return;
+    }
+    const IconFitPlan plan = PlanIconFit(bitmap.Width(), bitmap.Height(), IconFitting::Crop);
+    if (plan.sourceWidth != bitmap.Width()) {
+        std::vector<int> columns(static_cast<size_t>(plan.sourceWidth));
+        for (int j = 0; j < plan.sourceWidth; ++j) {
+            columns[j] = plan.sourceX + j;
+        }
+        RemapColumns(bitmap, columns);
+    }
+    if (plan.sourceHeight != bitmap.Height()) {
+        // Rows are stored bottom first: the plan counts from the top.
+        const int bottom = bitmap.Height() - plan.sourceY - plan.sourceHeight;
+        std::vector<int> rows(static_cast<size_t>(plan.sourceHeight));
+        for (int i = 0; i < plan.sourceHeight; ++i) {
+            rows[i] = bottom + i;
+        }
+        RemapRows(bitmap, rows);
+    }
+    FitToIconSize(bitmap, false);
+}
+
 void FitToIconSize(IconBitmap& bitmap, bool keepAspect) {
     if (!bitmap.HasPixels()) {
         ORV_INTERNAL_ERROR();

@@ -29,7 +29,12 @@ QString LabelText(const std::string& label) {
 }  // namespace
 
 CIconPropertiesDlg::CIconPropertiesDlg(const QStringList& selection, QWidget* parent)
-    : QDialog(parent), m_selection(selection), m_bKeepAspect(g_Globals.MaintainAspectRatio != 0) {
+    : QDialog(parent),
+      m_selection(selection),
+      m_fitting(g_Globals.CropToFill != 0            ? IconFitting::Crop
+                : g_Globals.MaintainAspectRatio != 0 ? IconFitting::KeepAspect
+                                                     : IconFitting::Stretch),
+      m_bDitherMany(g_Globals.DitherColours != 0) {
     setObjectName(ControlName(IDD_ICON_PROPERTIES));
     setWindowTitle(LoadQString(IDS_ICON_PROPERTIES_TITLE));
 
@@ -41,8 +46,14 @@ CIconPropertiesDlg::CIconPropertiesDlg(const QStringList& selection, QWidget* pa
     m_edit->setObjectName(ControlName(IDC_ICON_LABEL));
     m_edit->setMaxLength(kMaxIconNameLength);
     m_label->setBuddy(m_edit);
-    m_keepAspect = new QCheckBox(LoadQString(IDS_ICON_KEEP_ASPECT), this);
+    m_keepAspect = new QRadioButton(LoadQString(IDS_ICON_KEEP_ASPECT), this);
     m_keepAspect->setObjectName(ControlName(IDC_KEEP_ASPECT));
+    m_stretch = new QRadioButton(LoadQString(IDS_ICON_STRETCH), this);
+    m_stretch->setObjectName(QStringLiteral("Stretch"));
+    m_crop = new QRadioButton(LoadQString(IDS_ICON_CROP), this);
+    m_crop->setObjectName(QStringLiteral("Crop"));
+    m_dither = new QCheckBox(LoadQString(IDS_ICON_DITHER), this);
+    m_dither->setObjectName(QStringLiteral("Dither"));
 
     auto* group = new QGroupBox(LoadQString(IDS_ICON_PREVIEW_GROUP), this);
     auto* groupLayout = new QVBoxLayout(group);
@@ -51,14 +62,17 @@ CIconPropertiesDlg::CIconPropertiesDlg(const QStringList& selection, QWidget* pa
 
     layout->addWidget(m_label);
     layout->addWidget(m_edit);
-    layout->addWidget(m_keepAspect);
+    for (QAbstractButton* choice :
+         {static_cast<QAbstractButton*>(m_keepAspect), static_cast<QAbstractButton*>(m_stretch),
+          static_cast<QAbstractButton*>(m_crop), static_cast<QAbstractButton*>(m_dither)}) {
+        layout->addWidget(choice);
+        connect(choice, &QAbstractButton::clicked, this, &CIconPropertiesDlg::OnChoiceClicked);
+    }
     layout->addWidget(group);
     OkCancelButtons buttons = MakeOkCancelButtons(this);
     m_ok = buttons.ok;
     layout->addWidget(buttons.box);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(m_keepAspect, &QCheckBox::clicked, this, &CIconPropertiesDlg::OnKeepAspectClicked);
 
     if (m_selection.isEmpty()) {
         ORV_INTERNAL_ERROR();
@@ -84,7 +98,9 @@ void CIconPropertiesDlg::LoadFile(const QString& path) {
     m_strLabel = LabelText(IconNameLabel(file));
     m_strPath = path;
     m_strName = QStr(DefaultIconName(file));
-    if (!LoadAndConvertIcon(file, m_bKeepAspect, m_bitmap)) {
+    // Each picture starts from the remembered choice for pictures of its kind.
+    m_ditherChoice.reset();
+    if (!ConvertCurrent()) {
         if (isVisible()) {
             reject();
         } else {
@@ -98,23 +114,52 @@ void CIconPropertiesDlg::LoadFile(const QString& path) {
     }
 }
 
+bool CIconPropertiesDlg::ConvertCurrent() {
+    IconChoices choices{m_fitting, m_ditherChoice};
+    if (!choices.dither && !m_bDitherMany) {
+        choices.dither = false;
+    }
+    PictureFacts facts;
+    if (!LoadPictureIcon(StdStr(m_strPath), choices, m_bitmap, &facts)) {
+        return false;
+    }
+    m_bManyColours = facts.manyColours;
+    m_bDither = facts.dithered;
+    return true;
+}
+
 void CIconPropertiesDlg::ReadControls() {
     m_strName = m_edit->text();
-    m_bKeepAspect = m_keepAspect->isChecked();
+    m_fitting = m_crop->isChecked()      ? IconFitting::Crop
+                : m_stretch->isChecked() ? IconFitting::Stretch
+                                         : IconFitting::KeepAspect;
+    if (m_dither->isChecked() != m_bDither) {
+        m_bDither = m_dither->isChecked();
+        m_ditherChoice = m_bDither;
+        // What is chosen for a photo holds for the next ones; a picture of few
+        // colours is dithered only when asked for each time.
+        if (m_bManyColours) {
+            m_bDitherMany = m_bDither;
+        }
+    }
 }
 
 void CIconPropertiesDlg::FillControls() {
     m_label->setText(m_strLabel);
     m_edit->setText(m_strName);
-    m_keepAspect->setChecked(m_bKeepAspect);
+    m_keepAspect->setChecked(m_fitting == IconFitting::KeepAspect);
+    m_stretch->setChecked(m_fitting == IconFitting::Stretch);
+    m_crop->setChecked(m_fitting == IconFitting::Crop);
+    m_dither->setChecked(m_bDither);
 }
 
-void CIconPropertiesDlg::OnKeepAspectClicked() {
+void CIconPropertiesDlg::OnChoiceClicked() {
     ReadControls();
-    if (!LoadAndConvertIcon(StdStr(m_strPath), m_bKeepAspect, m_bitmap)) {
+    if (!ConvertCurrent()) {
         reject();
         return;
     }
+    m_dither->setChecked(m_bDither);
     m_preview->update();
 }
 
@@ -141,7 +186,11 @@ void CIconPropertiesDlg::accept() {
         }
         return;
     }
-    g_Globals.MaintainAspectRatio = m_bKeepAspect ? 1 : 0;
+    // Crop to Fill keeps the shape too, so it stands for Maintain Aspect Ratio
+    // where only that is known.
+    g_Globals.MaintainAspectRatio = m_fitting == IconFitting::Stretch ? 0 : 1;
+    g_Globals.CropToFill = m_fitting == IconFitting::Crop ? 1 : 0;
+    g_Globals.DitherColours = m_bDitherMany ? 1 : 0;
     QDialog::accept();
 }
 

@@ -1,6 +1,6 @@
-// The icon properties dialog: walks the chosen bitmaps one by one, shows each
-// converted to a device icon, and appends each confirmed icon with its name to
-// the icon import file.
+// The icon properties dialog: walks the chosen pictures one by one, shows each
+// converted to a device icon as it will be sent, and appends each confirmed
+// icon with its name to the icon import file.
 #pragma once
 
 #include <QCheckBox>
@@ -8,8 +8,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
+#include <optional>
 
+#include "appcore/PictureReader.h"
 #include "media/IconBitmap.h"
 
 namespace orv {
@@ -27,14 +30,19 @@ public:
 
     bool LoadFailed() const { return m_bLoadFailed; }
     // Runs the dialog unless the first file failed to load: true when every
-    // file has been confirmed (and the keep-aspect choice stored).
+    // file has been confirmed (and the fitting and dithering choices stored).
     bool Run();
 
     const IconBitmap& Bitmap() const { return m_bitmap; }
     QString PathName() const { return m_strPath; }
     QLabel* NameLabel() const { return m_label; }
     QLineEdit* NameEdit() const { return m_edit; }
-    QCheckBox* KeepAspectCheck() const { return m_keepAspect; }
+    // The three fittings, of which one is checked.
+    QRadioButton* KeepAspectCheck() const { return m_keepAspect; }
+    QRadioButton* StretchButton() const { return m_stretch; }
+    QRadioButton* CropButton() const { return m_crop; }
+    // Checked when the current picture is dithered.
+    QCheckBox* DitherCheck() const { return m_dither; }
     CIconPreview* Preview() const { return m_preview; }
     QPushButton* OkButton() const { return m_ok; }
 
@@ -46,7 +54,10 @@ private:
     // Loads path as the current file with its label and default name. A
     // failure ends a dialog that is already open as if cancelled.
     void LoadFile(const QString& path);
-    void OnKeepAspectClicked();
+    // A fitting or the dithering changed: the current file is converted again.
+    void OnChoiceClicked();
+    // Loads and converts the current file with the dialog's choices.
+    bool ConvertCurrent();
     void ReadControls();
     void FillControls();
 
@@ -56,12 +67,21 @@ private:
     QString m_strPath;
     QString m_strName;
     QString m_strLabel;
-    bool m_bKeepAspect = false;
+    IconFitting m_fitting = IconFitting::KeepAspect;
+    // Whether pictures of more than 256 colours are dithered: remembered.
+    bool m_bDitherMany = true;
+    // The user's own choice for the current picture, if any.
+    std::optional<bool> m_ditherChoice;
+    bool m_bDither = false;       // the current picture is dithered
+    bool m_bManyColours = false;  // it has more than 256 colours
     bool m_bLoadFailed = false;
 
     QLabel* m_label;
     QLineEdit* m_edit;
-    QCheckBox* m_keepAspect;
+    QRadioButton* m_keepAspect;
+    QRadioButton* m_stretch;
+    QRadioButton* m_crop;
+    QCheckBox* m_dither;
     CIconPreview* m_preview;
     QPushButton* m_ok;
 };

@@ -101,12 +101,26 @@ TEST_F(CliTest, UsageErrorsMissingFilesAndMissingPortsHaveTheirOwnExitCodes) {
 TEST_F(CliTest, HelpNamesWhatEachOptionTakesAndOptionsMayFollowTheCommand) {
     Result help = Cli({"inspect", "X", "--help"});
     EXPECT_EQ(help.exitCode, 0) << help.err;
-    for (const char* text :
-         {"Usage: orv-cli [OPTION]... COMMAND [ARGUMENT]...", "--port PORT", "COM1 to COM9",
-          "--model MODEL", "--baud RATE", "57600, 115200", "--timeout SECONDS", "(default: 3)",
-          "--keep-aspect", "--stretch", "--prepare-only", "-h, --help", "--version",
-          "import-icons BITMAP[=NAME]...", "Exit status:", "3  The port could not be opened.",
-          "ORV by Tarveline.conf"}) {
+    for (const char* text : {"Usage: orv-cli [OPTION]... COMMAND [ARGUMENT]...",
+                             "--port PORT",
+                             "COM1 to COM9",
+                             "--model MODEL",
+                             "--baud RATE",
+                             "57600, 115200",
+                             "--timeout SECONDS",
+                             "(default: 3)",
+                             "--keep-aspect",
+                             "--stretch",
+                             "--crop",
+                             "--dither",
+                             "--no-dither",
+                             "--prepare-only",
+                             "-h, --help",
+                             "--version",
+                             "import-icons PICTURE[=NAME]...",
+                             "Exit status:",
+                             "3  The port could not be opened.",
+                             "ORV by Tarveline.conf"}) {
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
     }
     size_t start = 0;

@@ -3,7 +3,11 @@
 
 #include <sys/stat.h>
 
+#include <QImage>
 #include <filesystem>
+#include <set>
+
+#include "appcore/PictureReader.h"
 
 #include "core/Catalogue.h"
 #include "core/StringTable.h"
@@ -100,7 +104,7 @@ TEST_F(MediaCliTest, ImportIconsRefusesBadNamesAndBitmapsBeforeTouchingTheImport
         {{"cat.bmp", "cat.bmp=two.cats"}, 2, LoadString(IDS_ICON_NAME_INVALID)},
         {{"cat.bmp="}, 2, LoadString(IDS_ICON_NAME_EMPTY)},
         {{"cat.bmp=Abcdefghi"}, 2, FormatString(IDM_ICON_NAME_TOO_LONG, "Abcdefghi")},
-        {{"cat.bmp", "notes.bmp"}, 1, "notes.bmp" + LoadString(IDS_NOT_256_COLOURS)},
+        {{"cat.bmp", "notes.bmp"}, 1, "notes.bmp is not a picture that ORV can read."},
         {{"missing.bmp"}, 1, FormatString(IDM_MEDIA_OPEN_FAILED, "missing.bmp")},
         {{"--keep-aspect", "--stretch", "cat.bmp"}, 2, "exclude each other"},
         {{"--frobnicate", "cat.bmp"}, 2, "unknown option --frobnicate"},
@@ -141,14 +145,15 @@ TEST_F(MediaCliTest, ImportIconsServesTheDevicesIconRequest) {
 }
 
 TEST_F(MediaCliTest, ImportSoundPreparesOrServesTheSoundRequest) {
-    std::string sound = "RIFF";
-    for (int i = 0; i < 100; ++i) {
+    std::string sound = std::string("RIFF\x60\0\0\0WAVE", 12);
+    for (int i = 0; i < 92; ++i) {
         sound += static_cast<char>(255 - i);
     }
     WriteFileBytes(dir / "hello.wav", sound);
 
     Result r = Cli({"import-sound", "--prepare-only", "hello.wav"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("WAV"), std::string::npos) << r.err;
     std::string prepared = ReadFileBytes(dir / kSoundImportFileName);
     EXPECT_EQ(ParseImportRecords(prepared).size(), 5u);  // the header and 104 bytes by 32
     EXPECT_EQ(SoundOfImportFile(prepared), sound);
@@ -168,6 +173,14 @@ TEST_F(MediaCliTest, ImportSoundPreparesOrServesTheSoundRequest) {
     EXPECT_NE(r.err.find(FormatString(IDM_FILE_NOT_FOUND, "missing.wav")), std::string::npos)
         << r.err;
     EXPECT_EQ(Cli({"import-sound", "--prepare-only", "a.wav", "b.wav"}).exitCode, 2);
+
+    // A file that is no WAV sound goes as it is, with a warning.
+    WriteFileBytes(dir / "notes.wav", "Dear diary");
+    r = Cli({"import-sound", "--prepare-only", "notes.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find(FormatString(IDM_SOUND_NOT_WAVE_WARNING, "notes.wav")), std::string::npos)
+        << r.err;
+    EXPECT_EQ(SoundOfImportFile(ReadFileBytes(dir / kSoundImportFileName)), "Dear diary");
     EXPECT_EQ(Cli({"import-sound", "--stretch", "hello.wav"}).exitCode, 2);
 }
 
@@ -195,12 +208,78 @@ TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {
     WriteFileBytes(dir / "notes.bmp", "Dear diary");
     r = Cli({"convert-icon", "notes.bmp", "out.bmp"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("notes.bmp" + LoadString(IDS_NOT_256_COLOURS)), std::string::npos)
+    EXPECT_NE(r.err.find("notes.bmp is not a picture that ORV can read."), std::string::npos)
         << r.err;
     EXPECT_FALSE(fs::exists(dir / "out.bmp"));
     EXPECT_EQ(Cli({"convert-icon", "tall.bmp"}).exitCode, 2);
     EXPECT_EQ(Cli({"convert-icon", "--prepare-only", "tall.bmp", "x.bmp"}).exitCode, 2);
     EXPECT_EQ(Cli({"--model", "1", "convert-icon", "tall.bmp", "x.bmp"}).exitCode, 2);
+}
+
+// A photo as PNG: the fitting and dithering flags give what the picture reader
+// makes of it, and without them the desktop program's choices decide.
+TEST_F(MediaCliTest, PictureFlagsChooseFittingAndDithering) {
+    QImage photo(120, 60, QImage::Format_RGB32);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            photo.setPixel(x, y, qRgb(x * 2, y * 4, (x * y) % 256));
+        }
+    }
+    ASSERT_TRUE(photo.save(QString::fromStdString((dir / "photo.png").string())));
+    auto expected = [&](IconChoices choices) {
+        IconBitmap bitmap;
+        EXPECT_TRUE(LoadPictureIcon((dir / "photo.png").string(), choices, bitmap));
+        std::vector<uint8_t> bytes = IconBitmapFileBytes(bitmap);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    struct Case {
+        std::vector<std::string> flags;
+        IconChoices choices;
+    };
+    const Case cases[] = {
+        {{}, {IconFitting::KeepAspect, std::nullopt}},
+        {{"--crop"}, {IconFitting::Crop, std::nullopt}},
+        {{"--crop", "--no-dither"}, {IconFitting::Crop, false}},
+        {{"--stretch", "--dither"}, {IconFitting::Stretch, true}},
+    };
+    std::set<std::string> icons;
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"convert-icon"};
+        args.insert(args.end(), c.flags.begin(), c.flags.end());
+        args.insert(args.end(), {"photo.png", "icon.bmp"});
+        Result r = Cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        const std::string icon = ReadFileBytes(dir / "icon.bmp");
+        EXPECT_TRUE(icon == expected(c.choices)) << testing::PrintToString(c.flags);
+        icons.insert(icon);
+    }
+    EXPECT_EQ(icons.size(), 4u);
+
+    // Crop to Fill and no dithering, as the Icon Properties window stores them.
+    fs::create_directories(dir / "config" / "Tarveline Co.");
+    WriteFileBytes(dir / "config" / "Tarveline Co." / "ORV by Tarveline.conf",
+                   "[Version%204.2]\nCrop%20To%20Fill=1\nDither%20Colors=0\n");
+    Result r = Cli({"import-icons", "--prepare-only", "photo.png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    IconBitmap bitmap;
+    ASSERT_TRUE(LoadPictureIcon((dir / "photo.png").string(), {IconFitting::Crop, false}, bitmap));
+    ASSERT_EQ(ImportedIcons().size(), 1u);
+    EXPECT_EQ(ImportedIcons()[0].block, EncodeIconImage(bitmap));
+
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--keep-aspect", "--crop"}, {"--dither", "--no-dither"}}) {
+        std::vector<std::string> args = wrong;
+        args.insert(args.end(), {"convert-icon", "photo.png", "x.bmp"});
+        r = Cli(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find(wrong[0] + " and " + wrong[1] + " exclude each other"),
+                  std::string::npos)
+            << r.err;
+    }
+    r = Cli({"import-sound", "--crop", "hello.wav"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown option --crop for import-sound"), std::string::npos) << r.err;
+    EXPECT_EQ(Cli({"--dither", "models"}).exitCode, 2);
 }
 
 TEST_F(MediaCliTest, NamesThatAreNoFilesAndFullDisksLeaveNoFileBehind) {

@@ -255,14 +255,14 @@ TEST_F(DemoTest, IconAndSoundRequestsReachTheProgramOnAModelThatImportsThem) {
     QTest::mouseClick(Panel().MenuButton('i'), Qt::LeftButton);
     ASSERT_TRUE(WaitIdle());
     ASSERT_TRUE(user.WaitDone());
-    EXPECT_EQ(title, "Choose one or more Bitmap files to import");
+    EXPECT_EQ(title, "Choose one or more pictures to import");
     EXPECT_EQ(message, "Memory transfer has been cancelled");
     EXPECT_TRUE(Panel().StatusText().startsWith("ORV did not take up the request"));
 
     // A sound: what the device takes is shown as received.
     const std::string wav = (m_dir / "hello.wav").string();
-    std::string sound = "RIFF";
-    sound.append(3000, 'x');
+    std::string sound = std::string("RIFF\xB4\x0B\0\0WAVE", 12);
+    sound.append(2992, 'x');
     WriteFileBytes(wav, sound);
     EXPECT_EQ(ThroughPanel('V', wav), "Memory transfer completed successfully");
     const std::string sent = ReadFileBytes(m_dir / "Sound File to Import.ORV");

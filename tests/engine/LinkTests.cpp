@@ -1,4 +1,5 @@
 // Opening and closing the serial line, and the memory-file rules beneath the transfers.
+#include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -119,6 +120,71 @@ TEST_F(LinkTest, LineIsRawAtTheChosenRateAndPutBackAtClose) {
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_iflag, before.c_iflag);
     EXPECT_EQ(after.c_cflag, before.c_cflag);
+}
+
+// A USB-serial driver as far as its low-latency flag goes.
+struct FakeDriver {
+    int flags = 0;
+    int setError = 0;  // errno of a refused TIOCSSERIAL
+    int sets = 0;
+};
+FakeDriver g_driver;
+
+int FakeSerialInfo(int, unsigned long request, struct serial_struct* info) {
+    if (request == TIOCGSERIAL) {
+        info->flags = g_driver.flags;
+        return 0;
+    }
+    if (request == TIOCSSERIAL) {
+        ++g_driver.sets;
+        if (g_driver.setError != 0) {
+            errno = g_driver.setError;
+            return -1;
+        }
+        g_driver.flags = info->flags;
+        return 0;
+    }
+    errno = EINVAL;
+    return -1;
+}
+
+TEST_F(LinkTest, LowLatencyModeLastsWhileThePortIsOpenAndTheDriverFlagsComeBack) {
+    struct Restore {
+        ~Restore() { SetSerialInfoCall(nullptr); }
+    } restore;
+    SetSerialInfoCall(FakeSerialInfo);
+    port.SetDevicePath(peer.SlavePath());
+    const int others = ASYNC_SKIP_TEST | ASYNC_SPD_VHI;
+    const int lowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
+
+    g_driver = {others, 0, 0};
+    ASSERT_TRUE(port.OpenPort());
+    EXPECT_EQ(g_driver.flags, others | lowLatency);
+    port.ClosePort();
+    EXPECT_EQ(g_driver.flags, others);
+
+    // Already on: left as found.
+    g_driver = {others | lowLatency, 0, 0};
+    ASSERT_TRUE(port.OpenPort());
+    port.ClosePort();
+    EXPECT_EQ(g_driver.flags, others | lowLatency);
+    EXPECT_EQ(g_driver.sets, 0);
+
+    // Refused as a normal user, or not supported: the port works without it.
+    for (int refusal : {EPERM, EINVAL, ENOTTY}) {
+        g_driver = {others, refusal, 0};
+        ASSERT_TRUE(port.OpenPort()) << refusal;
+        port.ClosePort();
+        EXPECT_EQ(g_driver.sets, 1) << "nothing to put back at close";
+    }
+    EXPECT_TRUE(host.Messages().empty());
+
+    // A driver failing otherwise fails the open and leaves the port free.
+    g_driver = {others, EIO, 0};
+    EXPECT_FALSE(port.OpenPort());
+    ASSERT_EQ(host.Messages().size(), 1u);
+    g_driver = {others, 0, 0};
+    EXPECT_TRUE(port.OpenPort());
 }
 
 TEST_F(LinkTest, ClosingAnIdleLinkIsImmediate) {

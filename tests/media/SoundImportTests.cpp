@@ -80,6 +80,48 @@ TEST_F(SoundImport, LimitCutsLongerSourcesAfterAWarning) {
     EXPECT_TRUE(cut == full);
 }
 
+std::string Le32(uint32_t v) {
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+
+// A WAV file as recorders write it: format, an odd-sized chunk with its pad
+// byte, then dataBytes of samples (the sizes as a whole file has them).
+std::string Wave(uint32_t dataBytes) {
+    std::string fmt = "fmt " + Le32(16) + std::string("\x01\x00\x01\x00", 4) + Le32(22050) +
+                      Le32(22050) + std::string("\x01\x00\x08\x00", 4);
+    std::string list = "LIST" + Le32(5) + std::string("INFOx\0", 6);
+    std::string data = "data" + Le32(dataBytes) + Bytes(dataBytes);
+    std::string body = "WAVE" + fmt + list + data;
+    return "RIFF" + Le32(static_cast<uint32_t>(body.size())) + body;
+}
+
+TEST_F(SoundImport, ShortenedWaveSaysHowMuchItHolds) {
+    const std::string wave = Wave(1200000);
+    const std::string sent = test::SoundOfImportFile(Import(wave));
+    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{LoadString(IDS_SOUND_TOO_BIG)});
+    ASSERT_EQ(sent.size(), kMaxSoundBytes);
+    const size_t dataSize = wave.find("data") + 4;
+    std::string expected = wave.substr(0, kMaxSoundBytes);
+    expected.replace(4, 4, Le32(kMaxSoundBytes - 8));
+    expected.replace(dataSize, 4, Le32(static_cast<uint32_t>(kMaxSoundBytes - dataSize - 4)));
+    EXPECT_TRUE(sent == expected);
+
+    // Only a shortened file is touched: a whole one goes as it is, even when
+    // its sizes are wrong, and so does a long file that is no WAV sound.
+    std::string lying = Wave(1000);
+    lying.replace(dataSize, 4, Le32(5000));
+    EXPECT_TRUE(test::SoundOfImportFile(Import(lying)) == lying);
+    std::string notWave = wave;
+    notWave.replace(8, 4, "AVI ");
+    EXPECT_TRUE(test::SoundOfImportFile(Import(notWave)) == notWave.substr(0, kMaxSoundBytes));
+
+    EXPECT_FALSE(SoundLooksLikeWave(m_source.string()));  // the AVI just imported
+    test::WriteFileBytes(m_source, lying);
+    EXPECT_TRUE(SoundLooksLikeWave(m_source.string()));
+    EXPECT_TRUE(SoundLooksLikeWave((m_dir / "missing.wav").string()));
+}
+
 TEST_F(SoundImport, SourceThatIsNoFileIsRefusedAtOnceByWhatItIs) {
     // A pipe with no writer would block an open for ever; a folder or a
     // device is no sound. None of them begins an import file.

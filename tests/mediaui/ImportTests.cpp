@@ -5,17 +5,25 @@
 #include <unistd.h>
 
 #include <QLabel>
+#include <QMainWindow>
+#include <QMimeData>
 #include <QTest>
+#include <QTextEdit>
+#include <QUrl>
 #include <filesystem>
 
 #include "app/ORVApp.h"
+#include "appcore/PictureReader.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "documents/OpenActionDlg.h"
 #include "documents/TransferDlg.h"
+#include "documents/YesNoDlg.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
 #include "media/IconImport.h"
 #include "media/ImportFiles.h"
+#include "media/MediaTexts.h"
 #include "mediaui/IconPreview.h"
 #include "mediaui/IconPropertiesDlg.h"
 #include "tests/common/GuiTestSupport.h"
@@ -40,6 +48,8 @@ protected:
         m_oldFolder = fs::current_path();
         fs::current_path(m_dir.Path());
         g_Globals.MaintainAspectRatio = 1;
+        g_Globals.CropToFill = 0;
+        g_Globals.DitherColours = 1;
     }
     void TearDown() override { fs::current_path(m_oldFolder); }
 
@@ -192,7 +202,8 @@ TEST_F(ImportTest, IconThatCannotBeStoredIsReportedAndALaterBadFileCancels) {
     reporter.Clear();
     dlg.OkButton()->click();
     EXPECT_EQ(reporter.Messages(),
-              std::vector<std::string>{notBitmap.string() + LoadString(IDS_NOT_256_COLOURS)});
+              std::vector<std::string>{FormatString(IDM_PICTURE_UNKNOWN_FORMAT, notBitmap.string(),
+                                                    ReadablePictureFormats())});
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(ImportedNames(), std::vector<std::string>{"b"});
@@ -263,7 +274,7 @@ TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     ASSERT_TRUE(user.WaitDone());
     EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
 
-    EXPECT_EQ(title, "Choose one or more Bitmap files to import");
+    EXPECT_EQ(title, "Choose one or more pictures to import");
     EXPECT_EQ(labels[0], "Icon &Name for cat.bmp");
     EXPECT_EQ(names[0], "cat");
     EXPECT_EQ(labels[1], "Icon &Name for my pic.bmp");
@@ -281,14 +292,14 @@ TEST_F(ImportTest, TwoFilesConfirmedInTurnFromTheToolbarArmTheIconImport) {
     EXPECT_EQ(icons[1].block, ExpectedBlock(pic, true));
 }
 
-// The icon dialog: toggles Maintain Aspect Ratio, then OK or Cancel.
+// The icon dialog: turns Maintain Aspect Ratio off (Stretch), then OK or Cancel.
 ModalDriver::Step ToggleKeepAspectAndClose(bool ok) {
     return [=](QWidget* modal) {
         auto* dlg = qobject_cast<CIconPropertiesDlg*>(modal);
         if (!dlg || !dlg->isVisible()) {
             return false;
         }
-        dlg->KeepAspectCheck()->click();
+        dlg->StretchButton()->click();
         QTimer::singleShot(
             0, ok ? dlg->OkButton() : dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL)),
             &QPushButton::click);
@@ -357,15 +368,16 @@ TEST_F(ImportTest, FirstBitmapThatCannotBeLoadedAnswersTheRequestWithCancel) {
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &cancelled));
     devsim::Outcome outcome = DeviceAsks(harness, user, 'i');
     EXPECT_EQ(outcome.kind, OutcomeKind::Refused) << devsim::Summary(outcome);
-    EXPECT_EQ(refused.toStdString(), notBitmap.string() + LoadString(IDS_NOT_256_COLOURS));
+    EXPECT_EQ(refused.toStdString(), FormatString(IDM_PICTURE_UNKNOWN_FORMAT, notBitmap.string(),
+                                                  ReadablePictureFormats()));
     EXPECT_EQ(cancelled, "Memory transfer has been cancelled");
 }
 
 TEST_F(ImportTest, SoundRequestFromTheDeviceSendsTheSoundAndNamesIt) {
     AppHarness harness(32776);
     fs::path wav = m_dir / "hello.wav";
-    std::string sound = "RIFF";
-    for (int i = 0; i < 1000; ++i) {
+    std::string sound = std::string("RIFF\xE4\x03\0\0WAVE", 12);
+    for (int i = 0; i < 992; ++i) {
         sound += static_cast<char>(i * 7);
     }
     WriteFileBytes(wav, sound);
@@ -385,6 +397,174 @@ TEST_F(ImportTest, SoundRequestFromTheDeviceSendsTheSoundAndNamesIt) {
     std::string sent = ImportFile(kSoundImportFileName);
     EXPECT_EQ(harness.Device().ReceivedBytes(), sent);
     EXPECT_EQ(SoundOfImportFile(sent), sound);
+}
+
+TEST_F(ImportTest, SoundThatIsNoWaveIsSentOnlyWhenTheUserSaysSo) {
+    AppHarness harness(32776);
+    fs::path notes = m_dir / "notes.wav";
+    WriteFileBytes(notes, "Dear diary");
+    for (bool yes : {false, true}) {
+        ModalDriver user;
+        QString question;
+        user.Then(ModalDriver::ChooseFiles({QString::fromStdString(notes.string())}));
+        user.Then([&](QWidget* modal) {
+            auto* ask = qobject_cast<CYesNoDlg*>(modal);
+            if (!ask) {
+                return false;
+            }
+            question = ask->findChild<QLabel*>(ControlName(IDC_QUESTION))->text();
+            (yes ? ask->YesButton() : ask->NoButton())->click();
+            return true;
+        });
+        user.Then(yes ? ModalDriver::CloseFinishedTransfer()
+                      : ModalDriver::Answer(QMessageBox::Ok));  // the transfer cancelled
+        devsim::Outcome outcome = DeviceAsks(harness, user, 'V');
+        EXPECT_EQ(question.toStdString(), FormatString(IDM_SOUND_NOT_WAVE, notes.string()));
+        EXPECT_EQ(outcome.kind, yes ? OutcomeKind::Completed : OutcomeKind::Refused)
+            << devsim::Summary(outcome);
+        EXPECT_EQ(fs::exists(kSoundImportFileName), yes);
+        ASSERT_TRUE(harness.Activate());
+    }
+    EXPECT_EQ(SoundOfImportFile(harness.Device().ReceivedBytes()), "Dear diary");
+}
+
+// Files dragged onto the main window, as a file manager drops them: onto the
+// instructions, which hand them on to the window.
+bool DropFiles(QMainWindow& frame, const QStringList& paths) {
+    QTextEdit* text = frame.findChild<QTextEdit*>();
+    QWidget* target = text ? text->viewport() : nullptr;
+    if (!target) {
+        ADD_FAILURE() << "no instructions to drop on";
+        return false;
+    }
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) {
+        urls.append(QUrl::fromLocalFile(path));
+    }
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) {
+        return false;
+    }
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+TEST_F(ImportTest, DroppedPicturesStartTheIconImportAndAMemoryFileOpensAsARecentOne) {
+    AppHarness harness(32776);
+    QImage photo(90, 40, QImage::Format_RGB32);
+    photo.fill(qRgb(20, 120, 200));
+    const QString png = QString::fromStdString((m_dir / "sky.png").string());
+    ASSERT_TRUE(photo.save(png));
+    const QString cat = Bitmap("cat.bmp");
+    ModalDriver user;
+    user.Then(ConfirmIcon("sky.png"));
+    user.Then(ConfirmIcon("cat.bmp", "CAT"));
+    ASSERT_TRUE(DropFiles(harness.Frame(), {png, cat}));
+    ASSERT_TRUE(user.WaitDone());
+    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
+    EXPECT_TRUE(harness.Engine().IsArmed());
+    EXPECT_EQ(harness.Engine().ArmedKind(), ImportIcons);
+    EXPECT_EQ(ImportedNames(), (std::vector<std::string>{"sky", "CAT"}));
+
+    // A memory file offers what a recent file offers; Save arms the engine.
+    const fs::path backup = m_dir / "BACKUP.ORV";
+    WriteFileBytes(backup, "V0107\r\n");
+    QString offered;
+    user.Then([&](QWidget* modal) {
+        auto* dlg = qobject_cast<COpenActionDlg*>(modal);
+        if (!dlg) {
+            return false;
+        }
+        offered = dlg->windowTitle();
+        dlg->Choice(IDC_ACTION_RESTORE)->click();
+        QTimer::singleShot(0, dlg, &QDialog::accept);
+        return true;
+    });
+    ASSERT_TRUE(harness.Activate());
+    ASSERT_TRUE(DropFiles(harness.Frame(), {QString::fromStdString(backup.string())}));
+    ASSERT_TRUE(user.WaitDone());
+    EXPECT_TRUE(offered.endsWith("BACKUP.ORV")) << offered.toStdString();
+    EXPECT_EQ(harness.Engine().ArmedKind(), Restore);
+    EXPECT_EQ(harness.Engine().CurrentFileName(), backup.string());
+}
+
+TEST_F(ImportTest, ModelsWithoutIconsRefuseDroppedPictures) {
+    AppHarness harness(32771);
+    EXPECT_FALSE(DropFiles(harness.Frame(), {Bitmap("cat.bmp")}));
+    EXPECT_FALSE(fs::exists(kIconImportFileName));
+}
+
+// A photo: dithered at first, each fitting and the dithering choice convert
+// it again, the preview is the icon that is stored, and the choices made on a
+// photo are remembered for the next one while a bitmap of few colours keeps
+// its plain colours.
+TEST_F(ImportTest, PhotoChoicesConvertAgainAndAreRemembered) {
+    QImage photo(160, 60, QImage::Format_RGB32);
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            photo.setPixel(x, y, qRgb(x + 60, y * 3, 200 - x));
+        }
+    }
+    const QString first = QString::fromStdString((m_dir / "beach.png").string());
+    const QString second = QString::fromStdString((m_dir / "sunset.jpg").string());
+    ASSERT_TRUE(photo.save(first));
+    ASSERT_TRUE(photo.mirrored(true, false).save(second));
+    auto expected = [](const QString& path, IconChoices choices) {
+        IconBitmap bitmap;
+        EXPECT_TRUE(LoadPictureIcon(path.toStdString(), choices, bitmap));
+        return bitmap.pixels;
+    };
+    CIconPropertiesDlg dlg({first, Bitmap("flag.bmp"), second});
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_TRUE(dlg.KeepAspectCheck()->isChecked());
+    EXPECT_TRUE(dlg.DitherCheck()->isChecked());
+    EXPECT_EQ(dlg.Bitmap().pixels, expected(first, {IconFitting::KeepAspect, true}));
+
+    dlg.CropButton()->click();
+    EXPECT_FALSE(dlg.KeepAspectCheck()->isChecked());
+    EXPECT_EQ(dlg.Bitmap().pixels, expected(first, {IconFitting::Crop, true}));
+    dlg.DitherCheck()->click();
+    EXPECT_EQ(dlg.Bitmap().pixels, expected(first, {IconFitting::Crop, false}));
+    // What the preview shows is what is stored.
+    for (int y : {0, 30, 61}) {
+        for (int x : {0, 37, 73}) {
+            EXPECT_EQ(PreviewColour(dlg.Preview(), x, y),
+                      DeviceRgb(dlg.Bitmap().Row(kIconHeight - 1 - y)[x]))
+                << x << "," << y;
+        }
+    }
+    const std::vector<uint8_t> firstBlock = EncodeIconImage(dlg.Bitmap());
+    dlg.NameEdit()->setText("beach");
+    dlg.OkButton()->click();
+
+    // The bitmap of two colours: never dithered unless asked for.
+    ASSERT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(dlg.CropButton()->isChecked());
+    EXPECT_FALSE(dlg.DitherCheck()->isChecked());
+    dlg.DitherCheck()->click();
+    EXPECT_TRUE(dlg.DitherCheck()->isChecked());
+    dlg.OkButton()->click();
+
+    // The next photo keeps the choices made on the first.
+    ASSERT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(dlg.CropButton()->isChecked());
+    EXPECT_FALSE(dlg.DitherCheck()->isChecked());
+    EXPECT_EQ(dlg.Bitmap().pixels, expected(second, {IconFitting::Crop, false}));
+    dlg.OkButton()->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(g_Globals.CropToFill, 1);
+    EXPECT_EQ(g_Globals.MaintainAspectRatio, 1);
+    EXPECT_EQ(g_Globals.DitherColours, 0);
+    std::vector<ImportedIcon> icons = IconsOfImportFile(ImportFile(kIconImportFileName));
+    ASSERT_EQ(icons.size(), 3u);
+    EXPECT_EQ(icons[0].block, firstBlock);
+    EXPECT_EQ(icons[1].name, "flag");
 }
 
 }  // namespace

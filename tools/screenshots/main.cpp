@@ -1,6 +1,6 @@
 // Renders the main window (with a file armed, and in large type), the icon
-// properties dialog, the progress dialog of a restore in progress, the
-// keyboard overlay editor and demonstration mode during a save into PNG files, with a simulated
+// properties dialog (for a bitmap and for a photo), the progress dialog of a restore in progress,
+// the keyboard overlay editor and demonstration mode during a save into PNG files, with a simulated
 // device on a pseudo-terminal and a profile in a temporary folder. Runs under Qt's offscreen
 // platform.
 //
@@ -8,8 +8,10 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -107,6 +109,60 @@ bool WritePicture(const QString& path) {
     return indexed.save(path, "BMP");
 }
 
+// A photo as a phone takes it: a sunset over the sea in smooth shades, as a
+// JPEG stored sideways with the EXIF orientation 6 that tells viewers to turn
+// it a quarter clockwise.
+bool WritePhoto(const QString& path) {
+    QImage photo(640, 480, QImage::Format_RGB32);
+    QPainter p(&photo);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 300);
+    sky.setColorAt(0, QColor(30, 50, 130));
+    sky.setColorAt(0.6, QColor(200, 110, 150));
+    sky.setColorAt(1, QColor(255, 170, 70));
+    p.fillRect(0, 0, 640, 300, sky);
+    QRadialGradient sun(420, 270, 90);
+    sun.setColorAt(0, QColor(255, 250, 210));
+    sun.setColorAt(0.35, QColor(255, 215, 90));
+    sun.setColorAt(1, QColor(255, 170, 70, 0));
+    p.fillRect(300, 150, 240, 150, sun);
+    QLinearGradient sea(0, 300, 0, 400);
+    sea.setColorAt(0, QColor(230, 140, 90));
+    sea.setColorAt(1, QColor(20, 70, 110));
+    p.fillRect(0, 300, 640, 100, sea);
+    QLinearGradient sand(0, 380, 0, 480);
+    sand.setColorAt(0, QColor(225, 190, 140));
+    sand.setColorAt(1, QColor(150, 110, 70));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sand);
+    p.drawPolygon(QPolygon(
+        {QPoint(0, 390), QPoint(260, 372), QPoint(640, 410), QPoint(640, 480), QPoint(0, 480)}));
+    // A palm against the light.
+    p.setBrush(QColor(40, 30, 35));
+    p.drawPolygon(
+        QPolygon({QPoint(128, 440), QPoint(142, 440), QPoint(178, 190), QPoint(170, 188)}));
+    for (int angle = -150; angle <= -30; angle += 30) {
+        p.save();
+        p.translate(174, 190);
+        p.rotate(angle);
+        p.drawEllipse(QRectF(0, -9, 95, 18));
+        p.restore();
+    }
+    p.end();
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!photo.transformed(QTransform().rotate(-90)).save(&buffer, "JPEG", 92)) {
+        return false;
+    }
+    const char exif[] = {'\xFF', '\xE1', 0, 34, 'E', 'x', 'i', 'f', 0, 0,  'M', 'M',
+                         0,      42,     0, 0,  0,   8,   0,   1,   1, 18, 0,   3,
+                         0,      0,      0, 1,  0,   6,   0,   0,   0, 0,  0,   0};
+    jpeg.insert(2, exif, sizeof exif);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size();
+}
+
 bool Save(QWidget* widget, const QString& path) {
     return Save(widget->grab().toImage(), path);
 }
@@ -199,6 +255,30 @@ bool StandardScreenshots(QApplication& qtApp, const QDir& out, const QString& ho
         WaitFor([&] { return frame->isActiveWindow(); }, 3000);
     } else {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(picture));
+        ok = false;
+    }
+
+    // A photo from a phone, cropped to fill and dithered, then fitted whole
+    // without dithering for comparison.
+    QString photo = pictures.filePath(QStringLiteral("Beach at sunset.jpg"));
+    if (WritePhoto(photo)) {
+        orv::g_Globals.CropToFill = 1;
+        orv::g_Globals.DitherColours = 1;
+        orv::CIconPropertiesDlg icon({photo}, frame);
+        ok = !icon.LoadFailed() && ok;
+        icon.show();
+        WaitFor([] { return false; }, 200);
+        ok = Save(&icon, out.filePath(QStringLiteral("icon-properties-photo.png"))) && ok;
+        icon.KeepAspectCheck()->click();
+        icon.DitherCheck()->click();
+        WaitFor([] { return false; }, 200);
+        ok = Save(&icon, out.filePath(QStringLiteral("icon-properties-photo-plain.png"))) && ok;
+        icon.close();
+        orv::g_Globals.CropToFill = 0;
+        frame->activateWindow();
+        WaitFor([&] { return frame->isActiveWindow(); }, 3000);
+    } else {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(photo));
         ok = false;
     }
 
