@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "engine/Serial.h"
 #include "ui/MessageBox.h"
 #include "ui/NotifyEvent.h"
 #include "ui/QtText.h"
@@ -44,19 +43,22 @@ void CGuiEngineHost::UpdateForeground() {
                        QGuiApplication::applicationState() == Qt::ApplicationActive);
 }
 
-void CGuiEngineHost::PostNotification(NotifyTarget target, int code, long value) {
+void CGuiEngineHost::PostNotification(NotifyTarget target, Notification note) {
     QObject* receiver = static_cast<QObject*>(target);
     if (!receiver) {
         receiver = m_mainTarget.load();
     }
     if (!receiver) {
-        // Nobody to show it to: release the worker rather than leave it waiting.
-        if (m_engine) {
-            m_engine->SignalRequest();
-        }
-        return;
+        return;  // nobody to show it to: the note goes, and the worker with it
     }
-    QCoreApplication::postEvent(receiver, new NotifyEvent(code, value));
+    QCoreApplication::postEvent(receiver, new NotifyEvent(std::move(note)));
+}
+
+void CGuiEngineHost::LinkLost() {
+    // On the worker thread, which is about to end; the user-interface thread
+    // closes the port.
+    QMetaObject::invokeMethod(
+        this, [this] { emit PortGone(); }, Qt::QueuedConnection);
 }
 
 NotifyTarget CGuiEngineHost::MainWindowTarget() {

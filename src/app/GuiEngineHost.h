@@ -12,8 +12,6 @@
 
 namespace orv {
 
-class CORVSerialPort;
-
 class CGuiEngineHost : public QObject, public EngineHost {
     Q_OBJECT
 public:
@@ -22,21 +20,22 @@ public:
 
     CGuiEngineHost(RecentFileSink addRecent, PortResolver resolvePort);
 
-    // The engine this host serves: released when a notification has nobody
-    // to go to.
-    void SetEngine(CORVSerialPort* engine) { m_engine = engine; }
-
     // The main window: the default notification target, and the window whose
     // activation decides whether device requests count.
     void SetMainWindow(QWidget* window);
 
-    void PostNotification(NotifyTarget target, int code, long value) override;
+    void PostNotification(NotifyTarget target, Notification note) override;
     NotifyTarget MainWindowTarget() override;
     bool IsMainWindowForeground() override;
     void ShowMessage(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
     void AddToRecentFiles(const std::string& path) override;
     std::string DevicePathForPort(int commPort) override;
+    void LinkLost() override;
+
+signals:
+    // The line of the open port hung up (emitted on the user-interface thread).
+    void PortGone();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,7 +45,6 @@ private:
 
     RecentFileSink m_addRecent;
     PortResolver m_resolvePort;
-    CORVSerialPort* m_engine = nullptr;
     // Read by the worker thread, written on the user-interface thread only.
     std::atomic<QObject*> m_mainTarget{nullptr};
     std::atomic<bool> m_foreground{false};

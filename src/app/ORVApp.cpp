@@ -43,7 +43,9 @@ CORVApp::CORVApp(const QStringList& arguments, QObject* parent)
         [this](const std::string& path) { AddToRecentFileList(QStr(path)); },
         [this](int n) { return PortMap(*m_profile).DevicePath(n); });
     m_engine = std::make_unique<CORVSerialPort>(*m_host);
-    m_host->SetEngine(m_engine.get());
+    connect(m_host.get(), &CGuiEngineHost::PortGone, this, &CORVApp::OnPortGone);
+    m_portWatch.setInterval(kPortWatchIntervalMs);
+    connect(&m_portWatch, &QTimer::timeout, this, &CORVApp::OnPortWatch);
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
     // Wayland compositors find the desktop entry, and so the icon, by this name.
@@ -273,6 +275,36 @@ void CORVApp::OnPortSettings() {
         }
         engine.ClosePort();
         engine.OpenPort();
+    }
+}
+
+void CORVApp::OnPortGone() {
+    CORVSerialPort* engine = m_engine.get();
+    if (!engine || !engine->IsPortOpen() || !engine->IsLinkLost()) {
+        return;  // closed or reopened since
+    }
+    m_lostPortPath = engine->OpenedPath();
+    engine->ClosePort();
+    if (m_frame) {
+        m_frame->SetStatusText(FormatQString(IDS_PORT_GONE_STATUS, QStr(engine->PortName())));
+    }
+    m_portWatch.start();
+}
+
+void CORVApp::OnPortWatch() {
+    CORVSerialPort* engine = m_engine.get();
+    if (!engine || engine->IsPortOpen()) {
+        m_portWatch.stop();  // opened again some other way (Port settings, a new model)
+        return;
+    }
+    // Just plugged in, the device may not be ready (or not yet ours to open):
+    // tried again quietly until it is.
+    if (!QFileInfo::exists(QStr(m_lostPortPath)) || !engine->OpenPort(false)) {
+        return;
+    }
+    m_portWatch.stop();
+    if (m_frame) {
+        m_frame->SetStatusText(FormatQString(IDS_PORT_BACK_STATUS, QStr(engine->PortName())));
     }
 }
 

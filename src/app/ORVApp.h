@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSettings>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 
 #include "app/CommandLine.h"
@@ -74,6 +75,10 @@ public slots:
 
 private:
     void OnSecondStart(const QString& workingFolder, const QStringList& arguments);
+    // The device's line hung up: the port is closed, and opened again by
+    // itself once its device path exists again.
+    void OnPortGone();
+    void OnPortWatch();
     // The main window has closed: the guide and the simulated device close too.
     void OnMainWindowClosed();
     // The Options and Help commands of the frame's menus.
@@ -105,6 +110,9 @@ private:
     std::unique_ptr<ActivationKeeper> m_activationKeeper;
     CORVView* m_view = nullptr;  // owned by the frame
     std::unique_ptr<CHelpWindow> m_help;
+    static constexpr int kPortWatchIntervalMs = 500;
+    QTimer m_portWatch;
+    std::string m_lostPortPath;
 };
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -19,6 +20,7 @@
 #include "core/Settings.h"
 #include "core/StringTable.h"
 #include "engine/MemoryFile.h"
+#include "engine/Progress.h"
 
 namespace orv::cli {
 
@@ -46,26 +48,13 @@ public:
     Progress() : m_terminal(::isatty(STDERR_FILENO) == 1) { Reset(); }
 
     void Reset() {
-        m_lastRateTime = Clock::now();
-        m_lastRateBytes = m_bytes;
+        m_progress.Start(Ticks());
         m_lastPrint = Clock::now();
     }
-    void SetTotal(long total) {
-        m_total = total;
-        m_progressBytes = 0;
-    }
+    void SetTotal(long total) { m_progress.SetTotal(total); }
     void Add(long value) {
-        long n = value & 0xFFFF;
-        m_bytes += n;
-        m_progressBytes += n;
+        m_progress.Add(value, Ticks());
         auto now = Clock::now();
-        auto since = std::chrono::duration_cast<std::chrono::milliseconds>(now - m_lastRateTime);
-        if (since.count() > 500) {
-            m_rate = static_cast<double>(m_bytes - m_lastRateBytes) * 1000.0 /
-                     static_cast<double>(since.count()) / 1024.0;
-            m_lastRateTime = now;
-            m_lastRateBytes = m_bytes;
-        }
         if (m_terminal || now - m_lastPrint > std::chrono::seconds(5)) {
             Print();
             m_lastPrint = now;
@@ -80,26 +69,25 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    static uint32_t Ticks() {
+        return static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+                .count());
+    }
     void Print() {
-        char line[128];
-        int len = std::snprintf(line, sizeof line, "%lld bytes  %.2f kB/s", m_bytes, m_rate);
-        if (m_total > 0 && len > 0 && len < static_cast<int>(sizeof line)) {
-            std::snprintf(line + len, sizeof line - static_cast<size_t>(len), "  %lld%%",
-                          m_progressBytes * 100 / m_total);
+        std::string line =
+            std::to_string(m_progress.Bytes()) + " bytes  " + m_progress.RateText() + " kB/s";
+        if (m_progress.HasTotal()) {
+            line += "  " + std::to_string(m_progress.Percent()) + "%";
         }
-        std::fprintf(stderr, m_terminal ? "\r%s\033[K" : "%s\n", line);
+        std::fprintf(stderr, m_terminal ? "\r%s\033[K" : "%s\n", line.c_str());
         std::fflush(stderr);
         m_printed = true;
     }
 
     bool m_terminal;
     bool m_printed = false;
-    long long m_bytes = 0;
-    long long m_progressBytes = 0;
-    long long m_total = 0;
-    long long m_lastRateBytes = 0;
-    double m_rate = 0;
-    Clock::time_point m_lastRateTime;
+    TransferProgress m_progress;
     Clock::time_point m_lastPrint;
 };
 
@@ -170,13 +158,16 @@ public:
         }
     }
 
-    void PostNotification(NotifyTarget target, int code, long value) override {
+    void PostNotification(NotifyTarget, Notification note) override {
         {
             std::lock_guard lock(m_mutex);
-            m_queue.push_back({target, code, value});
+            m_queue.push_back(std::move(note));
         }
-        char b = 1;
-        [[maybe_unused]] ssize_t n = ::write(m_notifyPipe[1], &b, 1);
+        WakeServer();
+    }
+    void LinkLost() override {
+        m_linkLost = true;
+        WakeServer();
     }
     NotifyTarget MainWindowTarget() override { return &m_mainTag; }
     // No window whose focus could matter.
@@ -191,22 +182,24 @@ public:
     void AddToRecentFiles(const std::string&) override {}  // orv-cli leaves the profile alone
     std::string DevicePathForPort(int commPort) override { return m_ports.DevicePath(commPort); }
 
-    // Serves notifications until the transfer has ended; returns its outcome.
+    // Serves notifications until the transfer has ended; returns its
+    // outcome, 0 when it never started, kLinkLost when the line hung up first.
+    static constexpr int kLinkLost = -1;
     int Serve(CORVSerialPort& port);
 
 private:
-    struct Note {
-        NotifyTarget target;
-        int code;
-        long value;
-    };
+    void WakeServer() {
+        char b = 1;
+        [[maybe_unused]] ssize_t n = ::write(m_notifyPipe[1], &b, 1);
+    }
     bool Ask(const std::string& text);
-    bool Handle(CORVSerialPort& port, const Note& note);
+    bool Handle(CORVSerialPort& port, Notification note);
 
     PortMap& m_ports;
     int m_notifyPipe[2];
     std::mutex m_mutex;
-    std::deque<Note> m_queue;
+    std::deque<Notification> m_queue;
+    std::atomic<bool> m_linkLost{false};
     std::string m_outcomeText;
     int m_mainTag = 0;
     int m_progressTag = 0;
@@ -254,32 +247,38 @@ int CliHost::Serve(CORVSerialPort& port) {
         if (fds[0].revents & POLLIN) {
             DrainFd(m_notifyPipe[0]);
             for (;;) {
-                Note note;
+                Notification note;
                 {
                     std::lock_guard lock(m_mutex);
                     if (m_queue.empty()) {
                         break;
                     }
-                    note = m_queue.front();
+                    note = std::move(m_queue.front());
                     m_queue.pop_front();
                 }
-                if (Handle(port, note)) {
+                if (Handle(port, std::move(note))) {
                     return m_outcome;
                 }
+            }
+            // A transfer cut by the hang-up has posted its outcome first.
+            if (m_linkLost) {
+                return kLinkLost;
             }
         }
     }
 }
 
-// True once the transfer has ended.
-bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
-    switch (note.code) {
+// True once the transfer has ended. Each case answers by releasing note (at
+// the latest when it goes out of scope).
+bool CliHost::Handle(CORVSerialPort& port, Notification note) {
+    const int code = note.Code();
+    switch (code) {
         case TN_SAVE_REQUEST:
         case TN_RESTORE_REQUEST:
         case TN_ICONS_REQUEST:
         case TN_SOUND_REQUEST:
             m_requested = true;
-            if (port.IsArmed() && port.ArmedKind() == RequestedKind(note.code)) {
+            if (port.IsArmed() && port.ArmedKind() == RequestedKind(code)) {
                 port.SetNotificationTarget(&m_progressTag);
                 m_progress.Reset();
             } else {
@@ -287,34 +286,23 @@ bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
             }
             break;
         case TN_SET_TOTAL:
-            m_progress.SetTotal(note.value);
+            m_progress.SetTotal(note.Value());
             break;
         case TN_ADD_BYTES:
-            m_progress.Add(note.value);
+            m_progress.Add(note.Value());
             break;
         case TN_DISK_FULL:
         case TN_CANNOT_CONTINUE:
         case TN_INSERT_CONTINUATION:
-        case TN_REINSERT_FIRST: {
+        case TN_REINSERT_FIRST:
             m_progress.Finish();
-            std::string text;
-            if (note.code == TN_DISK_FULL) {
-                text = LoadString(IDM_DISK_FULL);
-            } else if (note.code == TN_CANNOT_CONTINUE) {
-                text = LoadString(IDM_CANNOT_CONTINUE) + port.FileErrorText();
-            } else if (note.code == TN_INSERT_CONTINUATION) {
-                text = FormatString(IDM_INSERT_CONTINUATION, port.CurrentFileName());
-            } else {
-                text = LoadString(IDM_REINSERT_FIRST);
-            }
-            if (!Ask(text)) {
+            if (!Ask(DiskPromptText(code, port.CurrentFileName(), port.FileErrorText()))) {
                 port.SetCancel();
             }
             break;
-        }
         case TN_FINISHED: {
             m_progress.Finish();
-            m_outcome = static_cast<int>(note.value & 0xFFFF);
+            m_outcome = static_cast<int>(note.Value() & 0xFFFF);
             std::string text = LoadString(m_outcome);
             {
                 std::lock_guard lock(m_mutex);
@@ -322,14 +310,14 @@ bool CliHost::Handle(CORVSerialPort& port, const Note& note) {
             }
             std::printf("%s\n", text.c_str());
             std::fflush(stdout);
+            // The display closes: the target goes back, then the worker goes on.
             port.SetNotificationTarget(&m_mainTag);
-            port.SignalRequest();
+            note.Release();
             return true;
         }
         default:
             break;
     }
-    port.SignalRequest();
     return false;
 }
 
@@ -363,8 +351,13 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     struct sigaction sa = {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
+    // A closed terminal or a dropped remote session ends a save as Ctrl-C
+    // does: cancelled, its data kept. Output to a reader that has gone must
+    // not end the process before that.
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
 
     PortMap ports(*profile);
     CliHost host(ports);
@@ -385,7 +378,14 @@ int RunTransfer(const TransferOptions& options, TransferKind kind, const std::st
     std::printf("%s\n", LoadString(InstructionsId(g_Globals.ModelIndex)).c_str());
     std::fflush(stdout);
     int outcome = host.Serve(port);
+    bool lost = port.IsLinkLost();
     port.ClosePort();
+    if (lost) {
+        std::fprintf(stderr, "%s\n", FormatString(IDM_PORT_GONE, port.PortName()).c_str());
+    }
+    if (outcome == CliHost::kLinkLost) {
+        return kExitNoPort;
+    }
     return outcome == IDM_TRANSFER_COMPLETED ? kExitOk : kExitFailed;
 }
 

@@ -1,10 +1,13 @@
 #include "core/FileReplacement.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "core/Errors.h"
@@ -16,6 +19,88 @@ namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel's own limit for a path
 constexpr size_t kMaxNameLength = 255;
+constexpr std::string_view kPartialMark = ".orv-partial-";
+constexpr size_t kMaxHostTag = 32;
+
+// This computer's name as it may stand in a file name: a folder on a shared
+// disk may hold the partial files of other computers, whose processes this
+// one cannot see.
+const std::string& HostTag() {
+    static const std::string tag = [] {
+        char name[256] = {};
+        if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+            return std::string("host");
+        }
+        std::string t;
+        for (const char* p = name; *p && t.size() < kMaxHostTag; ++p) {
+            bool plain =
+                (*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9');
+            t += plain ? *p : '_';
+        }
+        return t;
+    }();
+    return tag;
+}
+
+// "<host>-<pid>-": whose file it is, so that a later save can tell a partial
+// file left by a process that was killed from one still being written.
+std::string OwnerTag() {
+    return HostTag() + "-" + std::to_string(::getpid()) + "-";
+}
+
+// The process that wrote a partial file named name, when it is one of this
+// computer's; 0 otherwise.
+pid_t PartialFileOwner(std::string_view name) {
+    size_t mark = name.find(kPartialMark);
+    if (name.empty() || name[0] != '.' || mark == std::string_view::npos) {
+        return 0;
+    }
+    std::string_view rest = name.substr(mark + kPartialMark.size());
+    size_t lastDash = rest.rfind('-');
+    if (lastDash == std::string_view::npos || lastDash == 0) {
+        return 0;
+    }
+    size_t pidDash = rest.rfind('-', lastDash - 1);
+    if (pidDash == std::string_view::npos || rest.substr(0, pidDash) != HostTag()) {
+        return 0;
+    }
+    std::string_view digits = rest.substr(pidDash + 1, lastDash - pidDash - 1);
+    if (digits.empty() || digits.size() > 9) {
+        return 0;
+    }
+    pid_t pid = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+}  // namespace
+
+void RemoveStalePartialFiles(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::filesystem::path& path = it->path();
+        pid_t owner = PartialFileOwner(path.filename().string());
+        if (owner <= 0 || owner == ::getpid()) {
+            continue;
+        }
+        // Only a process that no longer exists; one of another user's counts as alive.
+        if (::kill(owner, 0) == 0 || errno != ESRCH) {
+            continue;
+        }
+        std::error_code statError;
+        if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, statError))) {
+            std::filesystem::remove(path, statError);
+        }
+    }
+}
+
+namespace {
 
 std::string RandomSuffix() {
     static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -89,10 +174,17 @@ int CreateTemporaryBeside(const std::string& target, const std::string& userPath
     mode_t mode = exists ? (earlier.st_mode & 0777) : 0666;
     std::string folder = FolderOf(target);
     std::string name = target.substr(folder.size());
+    // What a killed process left here goes now; none outlives the next save.
+    RemoveStalePartialFiles(folder);
+    const std::string owner = OwnerTag();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string hidden = "." + name + ".orv-partial-" + RandomSuffix();
+        std::string hidden = ".";
+        hidden += name;
+        hidden += kPartialMark;
+        hidden += owner;
+        hidden += RandomSuffix();
         if (hidden.size() > kMaxNameLength) {
-            hidden = ".orv-partial-" + RandomSuffix();
+            hidden = std::string(kPartialMark) + owner + RandomSuffix();
         }
         std::string temp = folder + hidden;
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);

@@ -25,6 +25,11 @@ std::string FolderOf(const std::string& path);
 int CreateTemporaryBeside(const std::string& target, const std::string& userPath,
                           std::string& tempPath);
 
+// Removes the hidden temporary files in folder that processes of this
+// computer left behind when they were killed (a process still running keeps
+// its own). Done by CreateTemporaryBeside.
+void RemoveStalePartialFiles(const std::string& folder);
+
 // Makes the folder's entries durable; 0 or the errno value of the failure.
 int SyncFolder(const std::string& folder);
 

@@ -164,6 +164,7 @@ constexpr Entry kTable[] = {
     {40007, "The device %1 could not be set up: %2."},
     {40008,
      "The incomplete memory file could not be renamed to %1.\nIts data has been kept in %2."},
+    {40050, "The %1 serial port has gone. Was the adapter unplugged?"},
     // Desktop program (40100-40199).
     {40100, "&File"},
     {40101, "&Restore memory\tCtrl+R"},
@@ -235,6 +236,8 @@ constexpr Entry kTable[] = {
      "No serial port was found on this computer.\n\nConnect the device's cable or USB-serial "
      "adapter and open Port settings again, or type the device's path under Other serial device, "
      "for example /dev/ttyUSB0."},
+    {40190, "The device's port %1 has gone. ORV opens it again as soon as it is back."},
+    {40191, "The device's port %1 is back."},
     // Media import (40200-40299).
     {40200, "%1 is damaged: its picture has no width or no height."},
     {40201, "%1 is too large to import: its width and height may be at most %2 pixels."},

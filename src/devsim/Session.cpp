@@ -263,6 +263,13 @@ bool Session::Save() {
         }
     }
     End(OutcomeKind::Completed, "");
+    if (m_script.listenAfterEndMs > 0) {
+        const Deadline until = DeadlineAfter(m_script.listenAfterEndMs);
+        uint8_t byte = 0;
+        while (m_line.ReadByte(byte, until) == IoStatus::Ok) {
+            m_outcome.afterEnd += static_cast<char>(byte);
+        }
+    }
     return true;
 }
 
@@ -507,6 +514,13 @@ bool Session::FinishRestore(const std::string& endMark) {
         return End(OutcomeKind::Failed, "end mark " + endMark + ", the device expects " + expected);
     }
     End(OutcomeKind::Completed, "");
+    if (m_script.listenAfterEndMs > 0) {
+        const Deadline until = DeadlineAfter(m_script.listenAfterEndMs);
+        uint8_t byte = 0;
+        while (m_line.ReadByte(byte, until) == IoStatus::Ok) {
+            m_outcome.afterEnd += static_cast<char>(byte);
+        }
+    }
     return true;
 }
 

@@ -202,7 +202,7 @@ void SimulatedDevice::Update(const Script& script, const std::function<void(Coun
 Outcome SimulatedDevice::Run(Script script, std::chrono::milliseconds limit) {
     const char letter = script.letter;
     if (!Start(std::move(script))) {
-        return Outcome{OutcomeKind::Failed, letter, "another operation is running", "", {}};
+        return Outcome{OutcomeKind::Failed, letter, "another operation is running", "", {}, ""};
     }
     if (auto outcome = Wait(limit)) {
         return *outcome;

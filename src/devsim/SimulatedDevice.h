@@ -89,6 +89,9 @@ struct Script {
     std::string endMark;
     // Restore: an end mark other than the model's own fails the operation.
     bool strictEndMark = true;
+    // Restore: after the end mark the device goes on listening this long and
+    // keeps whatever arrives (a computer should send nothing more).
+    int listenAfterEndMs = 0;
     // Save: a record asked for again more often than this makes the device
     // give up with `?`, so that a computer that rejects every copy cannot keep
     // it busy for ever.
@@ -119,6 +122,7 @@ struct Outcome {
     std::string detail;   // what was being waited for, or what went wrong
     std::string endMark;  // a restore's end mark as received
     Counters counters;
+    std::string afterEnd;  // what arrived after the end mark (Script::listenAfterEndMs)
 };
 // One line: "completed S: 312 records sent, ...".
 std::string Summary(const Outcome& outcome);

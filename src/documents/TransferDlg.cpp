@@ -22,7 +22,6 @@
 namespace orv {
 namespace {
 
-constexpr int kRateIntervalMs = 500;
 // The plain beep is the one sound every desktop makes without a sound theme or
 // any audio set up, so success and failure differ by rhythm: six quick beeps
 // for a completed transfer, three slow ones for any other end.
@@ -127,9 +126,11 @@ CTransferDlg::CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWid
 
 CTransferDlg::~CTransferDlg() {
     HandBackTarget();
+    m_finished.Release();
 }
 
-int CTransferDlg::Run(bool mode) {
+int CTransferDlg::Run(bool mode, Notification request) {
+    m_request = std::move(request);
     m_bMode = mode;
     m_bFinished = false;
     OnInitDialog();
@@ -167,15 +168,13 @@ void CTransferDlg::OnInitDialog() {
     m_direction->setText(m_bMode ? FormatQString(IDM_TRANSFER_DIRECTION, model, disk)
                                  : FormatQString(IDM_TRANSFER_DIRECTION, disk, model));
     m_bar->hide();
-    m_nBytesTransferred = m_nProgressBytes = m_nTotal = 0;
+    m_progress.Start(Now());
     m_bytes->setText(QStringLiteral("0"));
-    m_nBytesAtLastRate = 0;
-    m_nTickAtLastRate = Now();
     m_rate->setText(QStringLiteral("0"));
 
     ShowFileName();
     m_engine.SetNotificationTarget(static_cast<QObject*>(this));
-    m_engine.SignalRequest();
+    m_request.Release();
 }
 
 void CTransferDlg::ShowOutcome(int messageId) {
@@ -204,76 +203,61 @@ void CTransferDlg::ShowFileName() {
 
 void CTransferDlg::customEvent(QEvent* event) {
     if (event->type() == NotifyEvent::kType) {
-        auto* n = static_cast<NotifyEvent*>(event);
-        OnTransferNotify(n->Code(), n->Value());
+        OnTransferNotify(static_cast<NotifyEvent*>(event)->Take());
         return;
     }
     QDialog::customEvent(event);
 }
 
-void CTransferDlg::AskDisk(const QString& text) {
+void CTransferDlg::AskDisk(int code) {
+    QString text = QStr(DiskPromptText(code, m_engine.CurrentFileName(), m_engine.FileErrorText()));
     if (ShowMessageBox(text, QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel,
                        QMessageBox::Ok) != QMessageBox::Ok) {
         m_engine.SetCancel();
     }
 }
 
-void CTransferDlg::OnTransferNotify(int code, long value) {
+void CTransferDlg::OnTransferNotify(Notification note) {
+    const int code = note.Code();
+    const long value = note.Value();
     CheckNotification(code, m_engine);
     switch (code) {
         case TN_SET_TOTAL:
-            m_nProgressBytes = 0;
-            m_nTotal = value;
+            m_progress.SetTotal(value);
             m_bar->show();
             m_bar->setRange(0, 100);
             m_bar->setValue(0);
             break;
-        case TN_ADD_BYTES: {
-            uint32_t now = Now();
-            long long n = value & 0xFFFF;
-            m_nProgressBytes += n;
-            m_nBytesTransferred += n;
-            m_bytes->setText(QString::number(m_nBytesTransferred));
-            if (m_nTotal != 0) {
-                m_bar->setValue(static_cast<int>(m_nProgressBytes * 100 / m_nTotal));
+        case TN_ADD_BYTES:
+            if (m_progress.Add(value, Now())) {
+                m_rate->setText(QStr(m_progress.RateText()));
             }
-            uint32_t elapsed = now - m_nTickAtLastRate;
-            if (elapsed > kRateIntervalMs) {
-                double rate = static_cast<double>(m_nBytesTransferred - m_nBytesAtLastRate) *
-                              1000.0 / elapsed / 1024.0;
-                m_rate->setText(QString::asprintf("%.2f", rate));
-                m_nTickAtLastRate = now;
-                m_nBytesAtLastRate = m_nBytesTransferred;
+            m_bytes->setText(QString::number(m_progress.Bytes()));
+            if (m_progress.HasTotal()) {
+                m_bar->setValue(m_progress.Percent());
             }
             break;
-        }
         case TN_DISK_FULL:
-            AskDisk(LoadQString(IDM_DISK_FULL));
+        case TN_INSERT_CONTINUATION:
+        case TN_REINSERT_FIRST:
+            AskDisk(code);
             ShowFileName();
             break;
         case TN_CANNOT_CONTINUE:
-            AskDisk(LoadQString(IDM_CANNOT_CONTINUE) + QStr(m_engine.FileErrorText()));
-            break;
-        case TN_INSERT_CONTINUATION:
-            AskDisk(FormatQString(IDM_INSERT_CONTINUATION, QStr(m_engine.CurrentFileName())));
-            ShowFileName();
-            break;
-        case TN_REINSERT_FIRST:
-            AskDisk(LoadQString(IDM_REINSERT_FIRST));
-            ShowFileName();
+            AskDisk(code);
             break;
         case TN_FINISHED:
             ShowOutcome(static_cast<int>(value & 0xFFFF));
             ShowFileName();
             m_bFinished = true;
-            // The worker stays blocked until the frame releases it after the
-            // dialog has closed.
+            // The worker stays blocked until the dialog has closed.
+            m_finished = std::move(note);
             return;
         default:
             ORV_INTERNAL_ERROR();
             break;
     }
-    m_engine.SignalRequest();
+    note.Release();
 }
 
 void CTransferDlg::OnCancel() {
@@ -305,6 +289,8 @@ void CTransferDlg::HandBackTarget() {
 void CTransferDlg::done(int result) {
     HandBackTarget();
     QDialog::done(result);
+    // Closed: the worker may go on with the main window as its target.
+    m_finished.Release();
 }
 
 }  // namespace orv

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/EngineHost.h"
+#include "engine/Progress.h"
+
 namespace orv {
 
 class CORVSerialPort;
@@ -27,10 +30,13 @@ public:
     CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWidget* parent = nullptr);
     ~CTransferDlg() override;
 
-    // mode: true for a memory save (device to disk). Runs the dialog modally.
-    int Run(bool mode);
+    // mode: true for a memory save (device to disk). Runs the dialog modally;
+    // request, the engine's request notification, is released once the
+    // dialog has taken the notifications.
+    int Run(bool mode, Notification request = {});
 
-    void OnTransferNotify(int code, long value);
+    // Handles and releases note; TN_FINISHED is kept until the dialog closes.
+    void OnTransferNotify(Notification note);
     void OnCancel();
 
     bool IsFinished() const { return m_bFinished; }
@@ -51,18 +57,17 @@ private:
     void ShowOutcome(int messageId);
     void HandBackTarget();
     void ShowFileName();
-    // A disk prompt with OK and Cancel; Cancel asks the engine to give up.
-    void AskDisk(const QString& text);
+    // The disk prompt of a notification code, with OK and Cancel; Cancel asks
+    // the engine to give up.
+    void AskDisk(int code);
 
     CORVSerialPort& m_engine;
     QPointer<QObject> m_handBackTarget;
     bool m_bMode = false;
     bool m_bFinished = false;
-    long long m_nTotal = 0;
-    long long m_nProgressBytes = 0;
-    long long m_nBytesTransferred = 0;
-    long long m_nBytesAtLastRate = 0;
-    uint32_t m_nTickAtLastRate = 0;
+    TransferProgress m_progress;
+    Notification m_request;
+    Notification m_finished;  // released by closing the dialog
 
     QLabel* m_direction;
     QLabel* m_file;

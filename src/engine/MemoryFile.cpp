@@ -24,6 +24,17 @@ constexpr size_t kMaxIncompleteName = 256;
 
 std::mutex g_removableMutex;
 RemovableDriveTest g_removableTest;
+std::mutex g_writerMutex;
+SaveWriter g_saveWriter;
+
+ssize_t WriteAt(int fd, const char* data, size_t count, off_t offset) {
+    SaveWriter writer;
+    {
+        std::lock_guard lock(g_writerMutex);
+        writer = g_saveWriter;
+    }
+    return writer ? writer(fd, data, count, offset) : ::pwrite(fd, data, count, offset);
+}
 
 // Renames from onto to unless to exists. ENOTSUP-style refusals of the
 // no-replace flag fall back to a check followed by a plain rename.
@@ -62,6 +73,11 @@ bool SysfsRemovable(const std::string& path) {
 }
 
 }  // namespace
+
+void SetSaveWriter(SaveWriter writer) {
+    std::lock_guard lock(g_writerMutex);
+    g_saveWriter = std::move(writer);
+}
 
 void SetRemovableDriveTest(RemovableDriveTest test) {
     std::lock_guard lock(g_removableMutex);
@@ -147,8 +163,8 @@ void TransferFile::Append(std::string_view data) {
     off_t start = m_end;
     size_t done = 0;
     while (done < data.size()) {
-        ssize_t n = ::pwrite(m_fd, data.data() + done, data.size() - done,
-                             start + static_cast<off_t>(done));
+        ssize_t n =
+            WriteAt(m_fd, data.data() + done, data.size() - done, start + static_cast<off_t>(done));
         if (n > 0) {
             done += static_cast<size_t>(n);
             continue;
@@ -172,7 +188,7 @@ std::string TransferFile::MarkContinued() {
     if (!ORV_CHECK(m_fd >= 0)) {
         Fail(EBADF);
     }
-    if (::pwrite(m_fd, "T", 1, m_end) == 1) {
+    if (WriteAt(m_fd, "T", 1, m_end) == 1) {
         ++m_end;
         return {};
     }
@@ -180,7 +196,7 @@ std::string TransferFile::MarkContinued() {
     if (CauseFromErrno(err) != FileErrorCause::DiskFull || m_lastRecord.empty()) {
         Fail(err);
     }
-    if (::ftruncate(m_fd, m_lastStart) != 0 || ::pwrite(m_fd, "T", 1, m_lastStart) != 1) {
+    if (::ftruncate(m_fd, m_lastStart) != 0 || WriteAt(m_fd, "T", 1, m_lastStart) != 1) {
         Fail(err);
     }
     m_end = m_lastStart + 1;

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,12 @@ namespace orv {
 std::string ContinuationName(const std::string& firstName, const std::string& suffix);
 // MEM.ORV -> MEM==INCOMPLETE==.ORV, MEM -> ==INCOMPLETE==MEM; at most 256 characters.
 std::string IncompleteFileName(std::string_view fileName);
+
+// Every write of a save's data goes through this (pwrite's contract, errno
+// set on failure). Replaceable so that tests can fill a disk at will; null
+// restores pwrite.
+using SaveWriter = std::function<ssize_t(int fd, const char* data, size_t count, off_t offset)>;
+void SetSaveWriter(SaveWriter writer);
 
 // A regular file of no bytes: a restore from it sends nothing but the end mark.
 bool IsEmptyFile(const std::string& path);

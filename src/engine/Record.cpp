@@ -21,7 +21,7 @@ public:
         try {
             return Receive();
         } catch (const RecordTooLong&) {
-            ORV_INTERNAL_ERROR();
+            // The device's input, not a fault of ours: refused like any bad record.
             m_buf.Clear();
             return RecordResult::TooLong;
         }

@@ -42,7 +42,7 @@ enum class RecordResult {
     Valid,          // a record and CR LF are in the buffer
     Invalid,        // unknown type letter, wrong checksum, or a version with a control byte
     EndOfTransfer,  // the end-of-transfer mark
-    TooLong,        // the record would not fit the buffer (an internal error was reported)
+    TooLong,        // the record would not fit the buffer (refused like an invalid one)
 };
 
 // The record being received or sent.

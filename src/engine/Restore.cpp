@@ -84,6 +84,9 @@ void CORVSerialPort::Impl::SendMemory() {
                 }
                 ++refusals;
             } catch (const CORVException& e) {
+                if (hungUp) {
+                    throw;  // no device left to take the record
+                }
                 if (e.MessageId() == IDM_COMM_TIMEOUT) {
                     if (++timeouts > kMaxTimeoutsPerRecord) {
                         throw;
@@ -206,7 +209,7 @@ void CORVSerialPort::Impl::EndRestore() {
     WriteBytes(mark.data(), static_cast<int>(mark.size()), true);
     CloseTransferFile();
     NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, true);
-    line.PurgeInput();
+    line->PurgeInput();
     started = false;
     transfer = false;
 }

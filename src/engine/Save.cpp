@@ -23,6 +23,9 @@ void CORVSerialPort::Impl::ReceiveMemory() {
             result = ReceiveRecord(*this, record);
             invalid = result == RecordResult::Invalid || result == RecordResult::TooLong;
         } catch (const CORVException& e) {
+            if (hungUp) {
+                throw;  // no device left to send the record again
+            }
             switch (e.MessageId()) {
                 case IDM_INVALID_CHARACTER:
                 case IDM_COMM_ERROR:
@@ -105,7 +108,7 @@ void CORVSerialPort::Impl::EndSave() {
     CommitSave();
     CloseTransferFile();
     NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, false);
-    line.PurgeInput();
+    line->PurgeInput();
     started = false;
     transfer = false;
 }

@@ -9,6 +9,7 @@
 #include "core/StringTable.h"
 #include "engine/PortPermission.h"
 #include "engine/SerialImpl.h"
+#include "engine/SerialLine.h"
 
 namespace orv {
 
@@ -21,23 +22,23 @@ void SetTurnaroundProbe(TurnaroundProbe probe) {
 namespace {
 
 // What the user reads beneath message 151.
-std::string OpenFailureDetail(const SerialLine::OpenResult& r, const std::string& path,
+std::string OpenFailureDetail(const SerialLink::OpenResult& r, const std::string& path,
                               unsigned baudRate) {
     switch (r.error) {
-        case SerialLine::OpenError::NotFound:
+        case SerialLink::OpenError::NotFound:
             return FormatString(IDM_PORT_NOT_FOUND, path);
-        case SerialLine::OpenError::InUse:
+        case SerialLink::OpenError::InUse:
             return FormatString(IDM_PORT_IN_USE, path);
-        case SerialLine::OpenError::NoPermission:
+        case SerialLink::OpenError::NoPermission:
             return PermissionAdvice(path);
-        case SerialLine::OpenError::NotATerminal:
+        case SerialLink::OpenError::NotATerminal:
             return FormatString(IDM_PORT_NOT_SERIAL, path);
-        case SerialLine::OpenError::Console:
+        case SerialLink::OpenError::Console:
             return FormatString(IDM_PORT_IS_CONSOLE, path);
-        case SerialLine::OpenError::BadRate:
+        case SerialLink::OpenError::BadRate:
             return FormatString(IDM_PORT_BAD_RATE, path, std::to_string(baudRate));
-        case SerialLine::OpenError::Other:
-        case SerialLine::OpenError::None:
+        case SerialLink::OpenError::Other:
+        case SerialLink::OpenError::None:
             break;
     }
     return FormatString(IDM_PORT_SETUP_FAILED, path, std::generic_category().message(r.osError));
@@ -45,7 +46,10 @@ std::string OpenFailureDetail(const SerialLine::OpenResult& r, const std::string
 
 }  // namespace
 
-CORVSerialPort::CORVSerialPort(EngineHost& host) : m_impl(std::make_shared<Impl>(host)) {}
+CORVSerialPort::CORVSerialPort(EngineHost& host, SerialLinkFactory makeLine)
+    : m_impl(std::make_shared<Impl>(host, makeLine ? std::move(makeLine) : SerialLinkFactory([] {
+                                        return std::make_unique<SerialLine>();
+                                    }))) {}
 
 CORVSerialPort::~CORVSerialPort() {
     // The worker goes first: it may still use the transfer file.
@@ -55,7 +59,7 @@ CORVSerialPort::~CORVSerialPort() {
     m_impl->CloseTransferFile();
 }
 
-bool CORVSerialPort::OpenPort() {
+bool CORVSerialPort::OpenPort(bool reportFailure) {
     Impl& d = *m_impl;
     ORV_CHECK(!d.portOpen && !d.transfer && !d.started);
     ORV_CHECK(!d.worker.joinable() && !d.file.IsOpen());
@@ -78,10 +82,18 @@ bool CORVSerialPort::OpenPort() {
     if (path.empty()) {
         path = d.host.DevicePathForPort(d.portNumber);
     }
+    {
+        std::lock_guard lock(d.nameMutex);
+        d.openedPath = path;
+    }
     d.baudRate = EffectiveBaudRate(g_Globals.BaudIndex, g_Globals.ModelIndex);
 
-    SerialLine::OpenResult r = d.line.Open(path, d.baudRate);
-    if (r.error != SerialLine::OpenError::None) {
+    d.line = d.makeLine();
+    SerialLink::OpenResult r = d.line->Open(path, d.baudRate);
+    if (r.error != SerialLink::OpenError::None) {
+        if (!reportFailure) {
+            return false;
+        }
         d.host.ShowMessage(FormatString(IDM_CANNOT_OPEN_PORT, PortName()) + "\n\n" +
                            OpenFailureDetail(r, path, d.baudRate));
         return false;
@@ -89,7 +101,11 @@ bool CORVSerialPort::OpenPort() {
 
     d.stop = false;
     d.cancel = false;
+    d.hungUp = false;
     d.workerExited = false;
+    // Open before the worker runs: a request already waiting on the line
+    // starts a transfer at once, and the transfer checks that the port is open.
+    d.portOpen = true;
     for (;;) {
         try {
             std::shared_ptr<Impl> self = m_impl;
@@ -102,12 +118,12 @@ bool CORVSerialPort::OpenPort() {
             break;
         } catch (const std::system_error&) {
             if (!d.host.AskOkCancel(FormatString(IDM_NO_RESOURCES, PortName()))) {
-                d.line.Close();
+                d.portOpen = false;
+                d.line->Close();
                 return false;
             }
         }
     }
-    d.portOpen = true;
     return true;
 }
 
@@ -116,9 +132,11 @@ void CORVSerialPort::ClosePort() {
     if (!d.portOpen) {
         return;
     }
+    // A running transfer sees the stop flag at its next read and ends as
+    // cancelled; one whose outcome is out is complete and just returns.
     d.stop = true;
-    d.requestEvent.Interrupt();
-    d.line.Wake();
+    d.gate->Interrupt();
+    d.line->Wake();
 
     bool ended;
     {
@@ -133,7 +151,7 @@ void CORVSerialPort::ClosePort() {
         // closes them when it ends. This object starts afresh.
         ORV_INTERNAL_ERROR();
         d.worker.detach();
-        auto fresh = std::make_shared<Impl>(d.host);
+        auto fresh = std::make_shared<Impl>(d.host, d.makeLine);
         {
             std::lock_guard lock(d.nameMutex);
             fresh->devicePath = d.devicePath;
@@ -147,7 +165,7 @@ void CORVSerialPort::ClosePort() {
     }
     d.stop = false;
     d.cancel = false;
-    d.line.Close();
+    d.line->Close();
     d.portOpen = false;
 }
 
@@ -158,11 +176,7 @@ void CORVSerialPort::SetDevicePath(const std::string& path) {
 
 void CORVSerialPort::SetCancel() {
     m_impl->cancel = true;
-    m_impl->line.Wake();
-}
-
-void CORVSerialPort::SignalRequest() {
-    m_impl->requestEvent.Set();
+    m_impl->line->Wake();
 }
 
 void CORVSerialPort::SetNotificationTarget(NotifyTarget target) {
@@ -185,6 +199,9 @@ bool CORVSerialPort::IsPortOpen() const {
 bool CORVSerialPort::IsTransferring() const {
     return m_impl->transfer;
 }
+bool CORVSerialPort::IsLinkLost() const {
+    return m_impl->hungUp;
+}
 bool CORVSerialPort::IsArmed() const {
     return m_impl->armed;
 }
@@ -200,6 +217,10 @@ std::string CORVSerialPort::PortName() const {
                ? (m_impl->devicePath.empty() ? "COM" + std::to_string(g_Globals.CommPort)
                                              : m_impl->devicePath)
                : m_impl->portName;
+}
+std::string CORVSerialPort::OpenedPath() const {
+    std::lock_guard lock(m_impl->nameMutex);
+    return m_impl->openedPath;
 }
 std::string CORVSerialPort::CurrentFileName() const {
     return m_impl->GetCurrentFileName();
@@ -221,6 +242,16 @@ void CORVSerialPort::Impl::CheckCancelled() {
     }
 }
 
+void CORVSerialPort::Impl::FailLine(SerialLink::Status status, bool raise) {
+    lineFailed = true;
+    if (status == SerialLink::Status::HungUp) {
+        hungUp = true;
+    }
+    if (raise) {
+        ThrowORVException(IDM_COMM_ERROR);
+    }
+}
+
 bool CORVSerialPort::Impl::ReadBytes(char* buffer, int count, bool raiseOnError) {
     if (!ORV_CHECK(count >= 1)) {
         return false;
@@ -229,17 +260,23 @@ bool CORVSerialPort::Impl::ReadBytes(char* buffer, int count, bool raiseOnError)
     bool enqMark = false;
     for (;;) {
         CheckCancelled();
-        SerialLine::ReadResult r = line.Read(buffer + pos, count - pos, timeoutMs, kInterByteGapMs);
+        if (hungUp) {
+            FailLine(SerialLink::Status::HungUp, raiseOnError);
+            return false;
+        }
+        SerialLink::ReadResult r =
+            line->Read(buffer + pos, count - pos, timeoutMs, kInterByteGapMs);
         if (r.count == 0) {
-            if (r.status == SerialLine::Status::Woken) {
-                continue;
-            }
-            if (r.status == SerialLine::Status::Failed) {
-                lineFailed = true;
-                if (raiseOnError) {
-                    ThrowORVException(IDM_COMM_ERROR);
-                }
-                return false;
+            switch (r.status) {
+                case SerialLink::Status::Woken:
+                    continue;
+                case SerialLink::Status::Failed:
+                case SerialLink::Status::HungUp:
+                    FailLine(r.status, raiseOnError);
+                    return false;
+                case SerialLink::Status::Ok:
+                case SerialLink::Status::Timeout:
+                    break;
             }
             if (enqMark) {
                 std::this_thread::yield();
@@ -272,35 +309,41 @@ bool CORVSerialPort::Impl::ReadBytes(char* buffer, int count, bool raiseOnError)
 }
 
 void CORVSerialPort::Impl::WriteBytes(const char* buffer, int count, bool purgeInputFirst) {
-    if (purgeInputFirst) {
-        line.PurgeInput();
+    if (hungUp) {
+        FailLine(SerialLink::Status::HungUp, true);
     }
-    if (!line.Write(buffer, count, timeoutMs)) {
-        ThrowORVException(IDM_COMM_ERROR);
+    if (purgeInputFirst) {
+        line->PurgeInput();
+    }
+    SerialLink::Status status = line->Write(buffer, count, timeoutMs);
+    if (status != SerialLink::Status::Ok) {
+        FailLine(status, true);
     }
 }
 
 bool CORVSerialPort::Impl::NotifyAndWait(int code, long value, bool raiseIfCancelled) {
+    bool released = false;
     // A closing port has nobody left to answer.
     if (!stop) {
-        requestEvent.Reset();
-        host.PostNotification(target.load(), code, value);
-        requestEvent.Wait([this] { return stop.load(); });
+        uint64_t ticket = gate->Open();
+        host.PostNotification(target.load(), Notification(gate, ticket, code, value));
+        released = gate->Wait(ticket, [this] { return stop.load(); });
     }
-    if (cancel || stop) {
-        if (raiseIfCancelled) {
-            ThrowORVException(IDM_TRANSFER_CANCELLED);
-        }
-        return true;
+    // Only the host's cancel, or a close that cut the wait short, ends the
+    // transfer here. A close after the host's answer is seen at the next read;
+    // and once the outcome is out the transfer is complete, closed or not.
+    bool cancelled = cancel || (stop && !released && code != TN_FINISHED);
+    if (cancelled && raiseIfCancelled) {
+        ThrowORVException(IDM_TRANSFER_CANCELLED);
     }
-    return false;
+    return cancelled;
 }
 
 void CORVSerialPort::Impl::WorkerMain() {
     // The line was purged when it opened; purging again here would throw away
     // a request the device sent in the meantime.
     target = host.MainWindowTarget();
-    while (!stop) {
+    while (!stop && !hungUp) {
         // A cancel left over from a finished transfer means nothing here.
         cancel = false;
         char byte = 0;
@@ -312,9 +355,9 @@ void CORVSerialPort::Impl::WorkerMain() {
             continue;
         }
         if (!got) {
-            if (lineFailed) {
-                // A line that hangs up answers every read at once; wait instead of spinning.
-                line.WaitForWake(timeoutMs);
+            if (lineFailed && !hungUp) {
+                // A failing line answers every read at once; wait instead of spinning.
+                line->WaitForWake(timeoutMs);
             }
             continue;
         }
@@ -324,6 +367,11 @@ void CORVSerialPort::Impl::WorkerMain() {
         RunTransfer();
     }
     CloseTransferFile();
+    // A hung-up line never comes back: the host closes the port and opens
+    // it again once the device is there again.
+    if (hungUp && !stop) {
+        host.LinkLost();
+    }
 }
 
 void CORVSerialPort::Impl::RunTransfer() {

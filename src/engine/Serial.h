@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/EngineHost.h"
+#include "engine/SerialLink.h"
 
 namespace orv {
 
@@ -43,7 +44,8 @@ bool IsOnRemovableDrive(const std::string& path);
 
 class CORVSerialPort {
 public:
-    explicit CORVSerialPort(EngineHost& host);
+    // makeLine: the line of each opening (null: the real serial line).
+    explicit CORVSerialPort(EngineHost& host, SerialLinkFactory makeLine = nullptr);
     ~CORVSerialPort();  // closes the transfer file; ClosePort when open
     CORVSerialPort(const CORVSerialPort&) = delete;
     CORVSerialPort& operator=(const CORVSerialPort&) = delete;
@@ -51,19 +53,21 @@ public:
     // Opens the port of g_Globals.CommPort (through the host's port map, or the
     // device path set with SetDevicePath) at the effective baud rate of
     // g_Globals, and starts the worker. On failure tells the user (message
-    // 151, with a hint when permission was refused) and returns false.
-    bool OpenPort();
-    // Stops the worker (waiting at most 5 x T ms) and closes the port.
+    // 151, with a hint when permission was refused; not when reportFailure
+    // is false) and returns false.
+    bool OpenPort(bool reportFailure = true);
+    // Stops the worker (waiting at most 5 x T ms) and closes the port; a
+    // running transfer ends first (see EngineHost.h for the whole lockstep).
     void ClosePort();
 
     // A device path used instead of the COM port map (orv-cli --port, tests).
     // The port is then named by this path in messages. Empty: use the map.
     void SetDevicePath(const std::string& path);
 
-    // User-interface side (call while the worker is idle or blocked on a notification).
+    // User-interface side (call while the worker is idle or blocked on a
+    // notification). The worker goes on when its Notification is released.
     void ArmTransfer(const std::string& path, TransferKind kind);
-    void SetCancel();      // ask the worker to give up the transfer
-    void SignalRequest();  // release the worker after a notification
+    void SetCancel();  // ask the worker to give up the transfer
     void SetNotificationTarget(NotifyTarget target);
     NotifyTarget NotificationTarget() const;
     void SetSoundSourcePath(const std::string& path);
@@ -71,10 +75,12 @@ public:
     // State the user interface reads.
     bool IsPortOpen() const;
     bool IsTransferring() const;
+    bool IsLinkLost() const;  // the line hung up; the worker has ended
     bool IsArmed() const;
     TransferKind ArmedKind() const;
     TransferFormat Format() const;
     std::string PortName() const;         // "COM3", or the device path when set directly
+    std::string OpenedPath() const;       // the device path of the last opening
     std::string CurrentFileName() const;  // the file the user sees (first or continuation file)
     std::string SoundSourcePath() const;
     std::string FileErrorText() const;  // last failure to create a continuation file

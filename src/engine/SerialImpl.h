@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "core/Globals.h"
-#include "engine/ManualResetEvent.h"
 #include "engine/MemoryFile.h"
+#include "engine/NotificationGate.h"
 #include "engine/Record.h"
 #include "engine/RecordLine.h"
 #include "engine/Serial.h"
-#include "engine/SerialLine.h"
+#include "engine/SerialLink.h"
 
 namespace orv {
 
@@ -28,7 +28,7 @@ constexpr size_t kMaxFileErrorText = 256;
 extern std::atomic<TurnaroundProbe> g_turnaroundProbe;
 
 struct CORVSerialPort::Impl : public ByteSource {
-    explicit Impl(EngineHost& h) : host(h) {}
+    Impl(EngineHost& h, SerialLinkFactory f) : host(h), makeLine(std::move(f)), line(makeLine()) {}
 
     // The serial line (Serial.cpp).
     bool ReadBytes(char* buffer, int count, bool raiseOnError);
@@ -39,6 +39,8 @@ struct CORVSerialPort::Impl : public ByteSource {
     void WorkerMain();
     void RunTransfer();
     void CheckCancelled();  // raises 166 when cancel or stop is set
+    // After a failed read or write: a hung-up line ends the transfer at once.
+    void FailLine(SerialLink::Status status, bool raise);
 
     // Handshake and abort (Transfer.cpp).
     bool StartTransfer();
@@ -81,8 +83,9 @@ struct CORVSerialPort::Impl : public ByteSource {
     bool IsText() const { return format.load() == Text; }
 
     EngineHost& host;
-    ManualResetEvent requestEvent;
-    SerialLine line;
+    SerialLinkFactory makeLine;
+    std::shared_ptr<NotificationGate> gate = std::make_shared<NotificationGate>();
+    std::unique_ptr<SerialLink> line;
     int timeoutMs = kDefaultSerialTimeout;
 
     int portNumber = 0;
@@ -107,6 +110,7 @@ struct CORVSerialPort::Impl : public ByteSource {
     TransferFile file;
     mutable std::mutex nameMutex;  // the strings the user interface reads
     std::string portName;
+    std::string openedPath;
     std::string currentFileName;
     std::string firstFileName;
     std::string soundSourcePath;
@@ -124,6 +128,7 @@ struct CORVSerialPort::Impl : public ByteSource {
     std::string continuationSuffix = "2";
     int fileVersion = kInitialFileVersion;
     bool lineFailed = false;
+    std::atomic<bool> hungUp{false};                  // the line is gone for good
     std::chrono::steady_clock::time_point ackTime{};  // for the turnaround probe
 };
 

@@ -43,6 +43,10 @@ int MsUntil(Clock::time_point t) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+bool IsHangUpError(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV;
+}
+
 speed_t StandardSpeed(unsigned rate) {
     switch (rate) {
         case 110:
@@ -303,19 +307,25 @@ SerialLine::ReadResult SerialLine::Read(char* buffer, int count, int totalMs, in
             if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
                 continue;
             }
-            result.status = Status::Failed;  // end of file (hang-up) or an I/O error
+            // A hung-up terminal reads as the end of the file (or EIO for a
+            // pseudo-terminal whose other end closed).
+            result.status = got == 0 || IsHangUpError(errno) ? Status::HungUp : Status::Failed;
             return result;
         }
-        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        if (fds[0].revents & POLLHUP) {
+            result.status = Status::HungUp;
+            return result;
+        }
+        if (fds[0].revents & (POLLERR | POLLNVAL)) {
             result.status = Status::Failed;
             return result;
         }
     }
 }
 
-bool SerialLine::Write(const char* data, int count, int timeoutMs) {
+SerialLink::Status SerialLine::Write(const char* data, int count, int timeoutMs) {
     if (m_fd < 0) {
-        return false;
+        return Status::Failed;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     int done = 0;
@@ -329,21 +339,24 @@ bool SerialLine::Write(const char* data, int count, int timeoutMs) {
             continue;
         }
         if (n < 0 && errno != EAGAIN) {
-            return false;
+            return IsHangUpError(errno) ? Status::HungUp : Status::Failed;
         }
         struct pollfd pfd = {m_fd, POLLOUT, 0};
         int waitMs = MsUntil(deadline);
         if (waitMs == 0) {
-            return true;  // the device does not take more: given up, like a write time-out
+            return Status::Timeout;  // the device takes no more: the bytes did not go out
         }
         if (::poll(&pfd, 1, waitMs) < 0 && errno != EINTR) {
-            return false;
+            return Status::Failed;
+        }
+        if (pfd.revents & POLLHUP) {
+            return Status::HungUp;
         }
         if (pfd.revents & (POLLERR | POLLNVAL)) {
-            return false;
+            return Status::Failed;
         }
     }
-    return true;
+    return Status::Ok;
 }
 
 void SerialLine::PurgeInput() {

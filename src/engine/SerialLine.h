@@ -1,7 +1,7 @@
 // The serial line under the engine: a POSIX terminal device opened
 // exclusively, raw 8N1 without flow control, read with poll() so that a
-// time-out, the gap between bytes and a wake-up from another thread all end a
-// wait.
+// time-out, the gap between bytes, a hang-up and a wake-up from another
+// thread all end a wait.
 #pragma once
 
 #include <sys/types.h>
@@ -12,58 +12,26 @@ struct serial_struct;
 #include <string_view>
 #include <vector>
 
+#include "engine/SerialLink.h"
+
 namespace orv {
 
-class SerialLine {
+class SerialLine : public SerialLink {
 public:
-    enum class OpenError {
-        None,
-        NotFound,
-        InUse,
-        NoPermission,
-        NotATerminal,
-        Console,
-        BadRate,
-        Other,
-    };
-    struct OpenResult {
-        OpenError error = OpenError::None;
-        int osError = 0;
-    };
-
-    enum class Status { Ok, Timeout, Failed, Woken };
-    struct ReadResult {
-        int count = 0;  // bytes placed in the buffer
-        Status status = Status::Ok;
-    };
-
     SerialLine();
-    ~SerialLine();
+    ~SerialLine() override;
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
 
-    // Opens and configures the device; the settings found are put back by Close.
-    OpenResult Open(const std::string& path, unsigned baudRate);
-    // Drains the output, throws away unread input, restores the saved
-    // settings and closes. The device gets everything already written.
-    void Close();
-    bool IsOpen() const { return m_fd >= 0; }
-
-    // Reads up to count bytes. Returns when count bytes arrived, totalMs
-    // passed, gapMs passed after a byte without another one, the line failed,
-    // or Wake was called (Woken, with what arrived so far).
-    ReadResult Read(char* buffer, int count, int totalMs, int gapMs);
-    // Writes all bytes, waiting at most timeoutMs for room; a write that
-    // cannot finish in time is given up without an error. False when the
-    // line failed.
-    bool Write(const char* data, int count, int timeoutMs);
-    void PurgeInput();
+    OpenResult Open(const std::string& path, unsigned baudRate) override;
+    void Close() override;
+    bool IsOpen() const override { return m_fd >= 0; }
+    ReadResult Read(char* buffer, int count, int totalMs, int gapMs) override;
+    Status Write(const char* data, int count, int timeoutMs) override;
+    void PurgeInput() override;
     void PurgeAll();
-
-    // Waits up to ms or until Wake; true when woken.
-    bool WaitForWake(int ms);
-    // Ends a Read or WaitForWake in progress (or the next one). Any thread.
-    void Wake();
+    bool WaitForWake(int ms) override;
+    void Wake() override;
 
 private:
     void DrainWake();

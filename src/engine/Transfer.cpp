@@ -98,11 +98,11 @@ bool CORVSerialPort::Impl::StartTransfer() {
 }
 
 void CORVSerialPort::Impl::AbortTransfer(bool sendAbortByte, int messageId) {
-    if (sendAbortByte) {
+    if (sendAbortByte && !hungUp) {
         char byte = started ? kRequestByte : kRetryByte;
-        line.Write(&byte, 1, timeoutMs);  // the transfer is over either way
+        line->Write(&byte, 1, timeoutMs);  // the transfer is over either way
     }
-    line.PurgeInput();
+    line->PurgeInput();
     NotifyAndWait(TN_FINISHED, messageId, false);
     cancel = false;
     started = false;

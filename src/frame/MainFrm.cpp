@@ -480,7 +480,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 
 void CMainFrame::customEvent(QEvent* event) {
     if (event->type() == NotifyEvent::kType) {
-        OnTransferRequest(static_cast<NotifyEvent*>(event)->Code());
+        OnTransferRequest(static_cast<NotifyEvent*>(event)->Take());
         return;
     }
     QMainWindow::customEvent(event);
@@ -547,8 +547,9 @@ bool CMainFrame::OnRestoreMemory() {
     return MemoryFileCommand(ID_RESTORE_MEMORY, Restore);
 }
 
-void CMainFrame::RunRequestedTransfer(TransferKind kind, bool (CMainFrame::*chooser)(),
+void CMainFrame::RunRequestedTransfer(Notification request, bool (CMainFrame::*chooser)(),
                                       bool saveMode) {
+    const TransferKind kind = RequestedKind(request.Code());
     // The transfer starts now, or is refused: either way the arming ends.
     QScopedValueRollback serving(m_bServingRequest, true);
     ShowArmedTransfer();
@@ -562,26 +563,26 @@ void CMainFrame::RunRequestedTransfer(TransferKind kind, bool (CMainFrame::*choo
     }
     if (!armed) {
         m_engine.SetCancel();
-        return;
+        return;  // the request is released as refused
     }
     CTransferDlg dlg(m_engine, this, this);
-    dlg.Run(saveMode);
+    dlg.Run(saveMode, std::move(request));
 }
 
-void CMainFrame::OnTransferRequest(int code) {
-    CheckNotification(code, m_engine);
-    switch (code) {
+void CMainFrame::OnTransferRequest(Notification note) {
+    CheckNotification(note.Code(), m_engine);
+    switch (note.Code()) {
         case TN_SAVE_REQUEST:
-            RunRequestedTransfer(Save, &CMainFrame::OnSaveMemory, true);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnSaveMemory, true);
             break;
         case TN_RESTORE_REQUEST:
-            RunRequestedTransfer(Restore, &CMainFrame::OnRestoreMemory, false);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnRestoreMemory, false);
             break;
         case TN_ICONS_REQUEST:
-            RunRequestedTransfer(ImportIcons, &CMainFrame::OnImportIcons, false);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnImportIcons, false);
             break;
         case TN_SOUND_REQUEST:
-            RunRequestedTransfer(ImportSound, &CMainFrame::OnImportSound, false);
+            RunRequestedTransfer(std::move(note), &CMainFrame::OnImportSound, false);
             break;
         case TN_FINISHED:
             break;
@@ -589,7 +590,7 @@ void CMainFrame::OnTransferRequest(int code) {
             ORV_INTERNAL_ERROR();
             break;
     }
-    m_engine.SignalRequest();
+    // Whatever is still held here is answered now (the lockstep in EngineHost.h).
 }
 
 }  // namespace orv

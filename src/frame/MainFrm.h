@@ -47,7 +47,7 @@ public:
     bool ImportPictures(const QStringList& files);
 
     // A notification of the engine that reached the frame.
-    void OnTransferRequest(int code);
+    void OnTransferRequest(Notification note);
 
     void ShowOverlayButton(bool show);
     void ShowImportIconsButton(bool show);
@@ -103,7 +103,7 @@ private:
     void UpdateLockIndicators();
     void SetArmedNotice(const QString& inStatusBar, const QString& inMainForm);
     bool MemoryFileCommand(int commandId, TransferKind kind);
-    void RunRequestedTransfer(TransferKind kind, bool (CMainFrame::*chooser)(), bool saveMode);
+    void RunRequestedTransfer(Notification request, bool (CMainFrame::*chooser)(), bool saveMode);
 
     CORVDoc& m_doc;
     CORVSerialPort& m_engine;

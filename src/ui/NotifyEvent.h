@@ -1,7 +1,10 @@
-// The engine's notification as it reaches a window: code and value.
+// The engine's notification as it reaches a window: code and value, and the
+// worker's wait on it. An event dropped unhandled releases the worker.
 #pragma once
 
 #include <QEvent>
+
+#include "engine/EngineHost.h"
 
 namespace orv {
 
@@ -11,14 +14,15 @@ class NotifyEvent : public QEvent {
 public:
     static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + 1);
 
-    NotifyEvent(int code, long value) : QEvent(kType), m_code(code), m_value(value) {}
+    explicit NotifyEvent(Notification note) : QEvent(kType), m_note(std::move(note)) {}
 
-    int Code() const { return m_code; }
-    long Value() const { return m_value; }
+    int Code() const { return m_note.Code(); }
+    long Value() const { return m_note.Value(); }
+    // The receiver takes the notification to release it when it has answered.
+    Notification Take() { return std::move(m_note); }
 
 private:
-    int m_code;
-    long m_value;
+    Notification m_note;
 };
 
 // The checks every receiver of a notification makes: a notification code, and

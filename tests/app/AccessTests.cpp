@@ -110,11 +110,11 @@ TEST_F(AccessTest, ProgressDialogTiesCaptionsToValuesNamesTheBarAndAnnouncesTheO
         EXPECT_LE(std::abs(offset.x()), 2) << offset.x();  // halves of odd sizes round
         EXPECT_LE(std::abs(offset.y()), 2) << offset.y();
         QRect placed = dlg->geometry();
-        dlg->OnTransferNotify(TN_SET_TOTAL, 1000);
+        dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 1000));
         EXPECT_EQ(dlg->geometry(), placed);
 
         // The end: the focused button reads OK and describes the outcome.
-        dlg->OnTransferNotify(TN_FINISHED, IDM_TRANSFER_COMPLETED);
+        dlg->OnTransferNotify(Notification(TN_FINISHED, IDM_TRANSFER_COMPLETED));
         auto* buttonWidget = dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL));
         QAccessibleInterface* button = Acc(buttonWidget);
         EXPECT_EQ(button->role(), QAccessible::Button);
@@ -151,7 +151,7 @@ TEST_F(AccessTest, AFailureSoundsDifferentAndCallsTheUserBackFromAnotherProgram)
         elsewhere.show();
         elsewhere.requestActivate();
         EXPECT_TRUE(PumpUntil([] { return QApplication::activeWindow() == nullptr; }, 3000));
-        dlg->OnTransferNotify(TN_FINISHED, IDM_COMM_TIMEOUT);
+        dlg->OnTransferNotify(Notification(TN_FINISHED, IDM_COMM_TIMEOUT));
         description = Acc(dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL)))
                           ->text(QAccessible::Description);
         dlg->done(0);

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,10 +17,12 @@
 #include "appcore/PortMap.h"
 #include "core/Catalogue.h"
 #include "core/Globals.h"
+#include "core/StringTable.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
 #include "tests/common/GuiTestSupport.h"
 #include "ui/CommandIds.h"
+#include "ui/QtText.h"
 
 namespace orv::test {
 namespace {
@@ -316,6 +320,54 @@ TEST_F(PortTest, ATypedDeviceTakesTheNumberOfAGoneDeviceWhenAllNineAreTaken) {
     EXPECT_TRUE(lines.contains("COM2 - " + Pts(other))) << lines.join("|").toStdString();
     EXPECT_EQ(profile.value("Ports/COM2").toString(), Pts(other));
     EXPECT_EQ(profile.value("Ports/COM3").toString(), "/nonexistent/gone");
+}
+
+TEST_F(PortTest, AnAdapterPulledOutIsOpenedAgainWhenItIsBackAndAnswersAsBefore) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    // A stable name such as /dev/serial/by-id/... that comes and goes with the adapter.
+    const fs::path link = dir / "usb-adapter";
+    auto first = std::make_unique<devsim::SimulatedDevice>();
+    fs::create_symlink(first->PortPath(), link);
+    AppHarness harness(32771, false);
+    MapPortInProfile(1, link.string());
+    ASSERT_TRUE(harness.Start());
+    CORVSerialPort& engine = harness.Engine();
+    ASSERT_TRUE(engine.IsPortOpen());
+
+    first.reset();  // pulled out: the line hangs up
+    fs::remove(link);
+    const QString gone = FormatQString(IDS_PORT_GONE_STATUS, QStringLiteral("COM1"));
+    ASSERT_TRUE(PumpUntil([&] { return harness.Frame().StatusText() == gone; }))
+        << harness.Frame().StatusText().toStdString();
+    EXPECT_FALSE(engine.IsPortOpen());
+    Pump(700);  // the path is missing: nothing is opened, nothing is said
+    EXPECT_FALSE(engine.IsPortOpen());
+
+    devsim::SimulatedDevice second;  // plugged in again
+    fs::create_symlink(second.PortPath(), link);
+    ASSERT_TRUE(PumpUntil([&] { return engine.IsPortOpen(); }));
+    EXPECT_EQ(harness.Frame().StatusText(),
+              FormatQString(IDS_PORT_BACK_STATUS, QStringLiteral("COM1")));
+
+    const std::string path = (dir / "MEM.ORV").string();
+    engine.ArmTransfer(path, Save);
+    ModalDriver user;
+    QString status;
+    user.Then(ModalDriver::CloseFinishedTransfer(&status));
+    devsim::Script save;
+    save.letter = 'S';
+    save.repeatRequestMs = 300;
+    second.Start(save);
+    ASSERT_TRUE(user.WaitDone());
+    EXPECT_EQ(status, LoadQString(IDM_TRANSFER_COMPLETED));
+    ASSERT_TRUE(PumpUntil([&] { return !second.Running(); }));
+    std::string expected;
+    for (const std::string& r : second.Memory()) {
+        expected += r + "\r\n";
+    }
+    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
 }
 
 }  // namespace

@@ -35,17 +35,30 @@ protected:
 
     // Runs orv-cli in dir with stdin from input; output is collected in files.
     Result Cli(const std::vector<std::string>& args, const std::string& input = "") {
+        return FinishCli(StartCli(args, input));
+    }
+
+    // Starts orv-cli as Cli does and returns its process id (-1 on failure).
+    pid_t StartCli(const std::vector<std::string>& args, const std::string& input = "") {
         WriteFileBytes(dir / "stdin", input);
-        std::string cmd = "cd '" + dir.Path().string() + "' && '" ORV_CLI_BIN "'";
+        std::string cmd = "cd '" + dir.Path().string() + "' && exec '" ORV_CLI_BIN "'";
         for (const std::string& a : args) {
             cmd += " '" + a + "'";
         }
         cmd += " <stdin >stdout 2>stderr";
         const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
-        pid_t pid;
-        Result r;
+        pid_t pid = -1;
         if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) !=
             0) {
+            return -1;
+        }
+        return pid;
+    }
+
+    // Waits for a process of StartCli; a process ended by a signal has exit code -1.
+    Result FinishCli(pid_t pid) {
+        Result r;
+        if (pid <= 0) {
             return r;
         }
         int status = 0;

@@ -424,27 +424,28 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_STATUS),
                   "Memory transfer is in progress\n\nPlease wait....");
 
-        dlg->OnTransferNotify(TN_SET_TOTAL, 10000);
+        dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 10000));
         EXPECT_TRUE(bar->isVisible());
         m_now += 400;  // within the first half second: no rate yet
-        dlg->OnTransferNotify(TN_ADD_BYTES, 500);
+        dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 500));
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
         m_now += 600;  // 2,048 bytes in the 1,000 ms since the dialog opened
-        dlg->OnTransferNotify(TN_ADD_BYTES, 0x10000 + 1548);  // only the low 16 bits count
+        dlg->OnTransferNotify(
+            Notification(TN_ADD_BYTES, 0x10000 + 1548));  // only the low 16 bits count
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "2048");
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");
-        dlg->OnTransferNotify(TN_ADD_BYTES, 452);
+        dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 452));
         EXPECT_EQ(bar->value(), 25);                           // 2,500 of 10,000
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");  // too soon for a new rate
 
         // The next disk of a restore: the bar starts again, the count goes on.
-        dlg->OnTransferNotify(TN_SET_TOTAL, 1000);
+        dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 1000));
         EXPECT_EQ(bar->value(), 0);
-        dlg->OnTransferNotify(TN_ADD_BYTES, 999);
+        dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 999));
         EXPECT_EQ(bar->value(), 99);
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "3499");
 
-        dlg->OnTransferNotify(TN_FINISHED, 159);
+        dlg->OnTransferNotify(Notification(TN_FINISHED, 159));
         EXPECT_TRUE(dlg->IsFinished());
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_STATUS),
                   "Communications timeout.\nPlease check your cable connections.");
@@ -477,7 +478,7 @@ TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsThe
             }
             const int codes[] = {TN_DISK_FULL, TN_CANNOT_CONTINUE, TN_INSERT_CONTINUATION,
                                  TN_REINSERT_FIRST};
-            QCoreApplication::postEvent(dlg, new NotifyEvent(codes[i], 0));
+            QCoreApplication::postEvent(dlg, new NotifyEvent(Notification(codes[i], 0)));
             return true;
         });
         user.Then([&](QWidget* modal) {
@@ -493,11 +494,11 @@ TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsThe
         if (!dlg) {
             return false;
         }
-        dlg->OnTransferNotify(TN_ADD_BYTES, 300);
+        dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 300));
         EXPECT_FALSE(dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR))->isVisible());
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "300");
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_DIRECTION), "Transfer from Corvane to disk");
-        dlg->OnTransferNotify(TN_FINISHED, 156);
+        dlg->OnTransferNotify(Notification(TN_FINISHED, 156));
         dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL))->click();
         return true;
     });

@@ -49,14 +49,52 @@ void TestHost::Stop() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    ReleaseFinished();
 }
 
-void TestHost::PostNotification(NotifyTarget target, int code, long value) {
+void TestHost::PostNotification(NotifyTarget target, Notification note) {
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back({target, code, value});
+        m_queue.push_back({target, std::move(note)});
     }
     m_cv.notify_all();
+}
+
+void TestHost::SetFileForRequest(std::string path) {
+    std::lock_guard lock(m_mutex);
+    m_fileForRequest = std::move(path);
+}
+
+void TestHost::SetOnPrompt(std::function<bool(int code)> onPrompt) {
+    std::lock_guard lock(m_mutex);
+    m_onPrompt = std::move(onPrompt);
+}
+
+void TestHost::SetOnAddBytes(std::function<void()> onAddBytes) {
+    std::lock_guard lock(m_mutex);
+    m_onAddBytes = std::move(onAddBytes);
+}
+
+void TestHost::ReleaseFinished() {
+    Notification held;
+    {
+        std::lock_guard lock(m_mutex);
+        held = std::move(m_heldFinished);
+    }
+    held.Release();
+}
+
+void TestHost::LinkLost() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_linkLost = true;
+    }
+    m_cv.notify_all();
+}
+
+bool TestHost::WaitLinkLost(int timeoutMs) {
+    std::unique_lock lock(m_mutex);
+    return m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_linkLost; });
 }
 
 void TestHost::Run() {
@@ -68,16 +106,19 @@ void TestHost::Run() {
             if (m_queue.empty()) {
                 return;
             }
-            note = m_queue.front();
+            note = std::move(m_queue.front());
             m_queue.pop_front();
-            m_codes.push_back(note.code);
+            m_codes.push_back(note.note.Code());
         }
-        Handle(note.target, note.code, note.value);
+        Handle(note.target, std::move(note.note));
     }
 }
 
-void TestHost::Handle(NotifyTarget target, int code, long value) {
+// Each case answers by releasing note (at the latest when it goes out of scope).
+void TestHost::Handle(NotifyTarget target, Notification note) {
     CORVSerialPort& port = *m_port;
+    const int code = note.Code();
+    const long value = note.Value();
     switch (code) {
         case TN_SAVE_REQUEST:
         case TN_RESTORE_REQUEST:
@@ -85,16 +126,19 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
         case TN_SOUND_REQUEST: {
             TransferKind kind = RequestedKind(code);
             if (!port.IsArmed() || port.ArmedKind() != kind) {
-                if (fileForRequest.empty()) {
+                std::string file;
+                {
+                    std::lock_guard lock(m_mutex);
+                    file = m_fileForRequest;
+                }
+                if (file.empty()) {
                     port.SetCancel();
-                    port.SignalRequest();
                     return;
                 }
-                port.ArmTransfer(fileForRequest, kind);
+                port.ArmTransfer(file, kind);
             }
             // The progress display opens, takes the notifications and releases the worker.
             port.SetNotificationTarget(DialogTarget());
-            port.SignalRequest();
             return;
         }
         case TN_SET_TOTAL: {
@@ -103,12 +147,14 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
             break;
         }
         case TN_ADD_BYTES: {
+            std::function<void()> hook;
             {
                 std::lock_guard lock(m_mutex);
                 m_bytes += value & 0xFFFF;
+                hook = m_onAddBytes;
             }
-            if (onAddBytes) {
-                onAddBytes();
+            if (hook) {
+                hook();
             }
             break;
         }
@@ -116,11 +162,13 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
         case TN_CANNOT_CONTINUE:
         case TN_INSERT_CONTINUATION:
         case TN_REINSERT_FIRST: {
+            std::function<bool(int)> hook;
             {
                 std::lock_guard lock(m_mutex);
                 m_promptFiles.push_back(port.CurrentFileName());
+                hook = m_onPrompt;
             }
-            bool ok = onPrompt ? onPrompt(code) : true;
+            bool ok = hook ? hook(code) : true;
             if (!ok) {
                 port.SetCancel();
             }
@@ -130,9 +178,10 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
             if (target == DialogTarget()) {
                 port.SetNotificationTarget(MainTarget());  // the display closes
             }
-            {
-                std::lock_guard lock(m_mutex);
-                m_finished.push_back(static_cast<int>(value));
+            std::lock_guard lock(m_mutex);
+            m_finished.push_back(static_cast<int>(value));
+            if (holdFinished) {
+                m_heldFinished = std::move(note);
             }
             m_cv.notify_all();
             break;
@@ -140,7 +189,6 @@ void TestHost::Handle(NotifyTarget target, int code, long value) {
         default:
             break;
     }
-    port.SignalRequest();
 }
 
 void TestHost::ShowMessage(const std::string& text) {

@@ -28,13 +28,14 @@ public:
     // attached engine goes away.
     void Stop();
 
-    void PostNotification(NotifyTarget target, int code, long value) override;
+    void PostNotification(NotifyTarget target, Notification note) override;
     NotifyTarget MainWindowTarget() override { return MainTarget(); }
     bool IsMainWindowForeground() override { return foreground; }
     void ShowMessage(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
     void AddToRecentFiles(const std::string& path) override;
     std::string DevicePathForPort(int commPort) override;
+    void LinkLost() override;
 
     static NotifyTarget MainTarget();
     static NotifyTarget DialogTarget();
@@ -43,11 +44,14 @@ public:
     std::atomic<bool> foreground{true};
     // A request that finds the engine not armed for its kind arms this file
     // (as the file chooser would); empty: the choice is cancelled.
-    std::string fileForRequest;
+    void SetFileForRequest(std::string path);
     // Disk prompts (TN_DISK_FULL ... TN_REINSERT_FIRST): return false for Cancel.
-    std::function<bool(int code)> onPrompt;
+    void SetOnPrompt(std::function<bool(int code)> onPrompt);
     // Called for each TN_ADD_BYTES before the engine is released.
-    std::function<void()> onAddBytes;
+    void SetOnAddBytes(std::function<void()> onAddBytes);
+    // TN_FINISHED is held (the progress display stays open) until ReleaseFinished.
+    std::atomic<bool> holdFinished{false};
+    void ReleaseFinished();
     std::map<int, std::string> portMap;
 
     // Waits for TN_FINISHED; its message ID, or -1 after timeoutMs.
@@ -58,21 +62,28 @@ public:
     std::vector<std::string> Messages() const;
     std::vector<std::string> RecentFiles() const;
     std::vector<std::string> PromptFileNames() const;  // current file at each prompt
+    // Waits for LinkLost; false after timeoutMs.
+    bool WaitLinkLost(int timeoutMs = 5000);
 
 private:
     void Run();
-    void Handle(NotifyTarget target, int code, long value);
+    void Handle(NotifyTarget target, Notification note);
 
     CORVSerialPort* m_port = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     struct Note {
         NotifyTarget target;
-        int code;
-        long value;
+        Notification note;
     };
     std::deque<Note> m_queue;
     bool m_quit = false;
+    bool m_linkLost = false;
+    // The scripting, set by the test's thread and used on the host's.
+    std::string m_fileForRequest;
+    std::function<bool(int code)> m_onPrompt;
+    std::function<void()> m_onAddBytes;
+    Notification m_heldFinished;
     std::vector<int> m_codes;
     std::vector<int> m_finished;
     long long m_bytes = 0;

@@ -208,7 +208,11 @@ TEST_F(LinkTest, ClosePortGivesUpOnAHungWorkerWithinFiveTimeOuts) {
     // The worker will block in the host while it reports a file error.
     struct BlockingHost : TestHost {
         std::shared_future<void> gate;
-        void ShowMessage(const std::string&) override { gate.wait(); }
+        std::promise<void> returned;  // the worker is done with the host
+        void ShowMessage(const std::string&) override {
+            gate.wait();
+            returned.set_value();
+        }
     } blockingHost;
     blockingHost.gate = released;
     TempDir dir;
@@ -233,6 +237,7 @@ TEST_F(LinkTest, ClosePortGivesUpOnAHungWorkerWithinFiveTimeOuts) {
     }
     // The engine object is gone; the worker still holds its own state and ends cleanly.
     release.set_value();
+    blockingHost.returned.get_future().wait();
     std::this_thread::sleep_for(milliseconds(300));
 }
 

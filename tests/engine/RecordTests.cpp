@@ -167,8 +167,7 @@ TEST(ReceiveRecord, OverLongRecordIsRefusedWithoutOverrunningTheBuffer) {
     std::vector<int> bytes = Cat(Cat({255}, Seq(255)), Cat({255}, Seq(255)));
     Received r = Receive(WithChecksum('D', bytes));
     EXPECT_EQ(r.result, RecordResult::TooLong);
-    ASSERT_EQ(reporter.Messages().size(), 1u);
-    EXPECT_NE(reporter.Messages()[0].find("Record.cpp"), std::string::npos);
+    EXPECT_TRUE(reporter.Messages().empty());  // the device's fault, not the program's
 
     EXPECT_EQ(Receive("v" + std::string(3000, 'a') + ".").result, RecordResult::TooLong);
 

@@ -126,18 +126,6 @@ TEST_F(RestoreTest, TenRefusalsAreToleratedTheEleventhEndsWithCommunicationsErro
     EXPECT_EQ(ReadFileBytes(path), kV300 + kRecA);  // a restore file keeps its name and content
 }
 
-TEST_F(RestoreTest, FourthSilenceOnOneRecordEndsWithTimeOut) {
-    std::string path = Path("MEM.ORV");
-    WriteFileBytes(path, kV300);
-    port.ArmTransfer(path, Restore);
-    ASSERT_EQ(Request('L'), std::string(1, kAck));
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_EQ(peer.ReadUntil("\n", 2500), kV300) << "sending " << i + 1;
-    }
-    EXPECT_EQ(peer.Read(1, 2500), "?");
-    EXPECT_EQ(host.WaitFinished(), IDM_COMM_TIMEOUT);
-}
-
 TEST_F(RestoreTest, LineNotStartingWithALetterIsAnInvalidRecord) {
     // Nor is a line with a control byte or one outside ASCII before its line end.
     for (const std::string& bad :
@@ -203,13 +191,13 @@ TEST_F(RestoreTest, ChainOfThreeDisksIsFollowedWithAPromptPerDisk) {
     WriteFileBytes(store / "MEM3.ORV", kRecA);
     // Each prompt: the previous disk comes out, the next goes in.
     int disk = 1;
-    host.onPrompt = [&](int code) {
+    host.SetOnPrompt([&](int code) {
         EXPECT_EQ(code, TN_INSERT_CONTINUATION);
         ++disk;
         std::string name = "MEM" + std::to_string(disk) + ".ORV";
         fs::rename(store / name, dir / name);
         return true;
-    };
+    });
     port.ArmTransfer(first, Restore);
     ASSERT_EQ(Request('L'), std::string(1, kAck));
     EXPECT_EQ(TakeRecord(), kV300);
@@ -231,7 +219,7 @@ TEST_F(RestoreTest, MissingContinuationIsAskedForAgainUntilCancelled) {
     std::string first = Path("MEM.ORV");
     WriteFileBytes(first, kV300 + "T");
     int prompts = 0;
-    host.onPrompt = [&](int) { return ++prompts < 3; };
+    host.SetOnPrompt([&](int) { return ++prompts < 3; });
     port.ArmTransfer(first, Restore);
     ASSERT_EQ(Request('L'), std::string(1, kAck));
     EXPECT_EQ(TakeRecord(), kV300);

@@ -145,7 +145,7 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
     // While the save runs its data sits beside the real file, no more
     // readable than the backup it replaces.
     bool sawTemporary = false;
-    host.onAddBytes = [&] {
+    host.SetOnAddBytes([&] {
         for (const auto& entry : fs::directory_iterator(dir / "backups")) {
             if (entry.path() != fs::path(real)) {
                 sawTemporary = true;
@@ -153,7 +153,7 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
                           fs::perms::owner_read | fs::perms::owner_write);
             }
         }
-    };
+    });
     ASSERT_EQ(SendRecord(rec), std::string(1, kAck));
     peer.Send("END");
     EXPECT_EQ(peer.Read(1), std::string(1, kAck));
@@ -176,60 +176,6 @@ TEST_F(SaveTest, ASaveKeepsTheBackupsPermissionsOwnerAndLink) {
     EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
     ::umask(oldMask);
     ExpectModeAndOwner(Path("NEW.ORV"), 0640, false);
-}
-
-TEST_F(SaveTest, ThreeTimeOutsOnARecordAreForgivenTheFourthEndsTheSave) {
-    std::string path = Path("MEM.ORV");
-    port.ArmTransfer(path, Save);
-    ASSERT_EQ(Request('S'), std::string(1, kAck));
-    std::string rec = DeviceRecord('A', {1, 0x11});
-    // Three silences: each answered with a retry, then the record arrives.
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(peer.Read(1, 2500), std::string(1, kRetry)) << "time-out " << i + 1;
-    }
-    EXPECT_EQ(SendRecord(rec), std::string(1, kAck));
-    EXPECT_EQ(SendRecord(rec), std::string(1, kAck));  // the counter starts again per record
-    peer.Send("END");
-    EXPECT_EQ(peer.Read(1), std::string(1, kAck));
-    EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
-    EXPECT_EQ(ReadFileBytes(path), rec + rec);
-}
-
-TEST_F(SaveTest, FourthTimeOutAbortsKeepsEarlierFileAndNamesPartialDataIncomplete) {
-    std::string path = Path("MEM.ORV");
-    WriteFileBytes(path, "earlier backup\r\n");
-    std::string rec = DeviceRecord('A', {1, 0x11});
-    port.ArmTransfer(path, Save);
-    ASSERT_EQ(Request('S'), std::string(1, kAck));
-    ASSERT_EQ(SendRecord(rec), std::string(1, kAck));
-    // The working folder is elsewhere: the partial file must stay beside its target.
-    fs::path oldCwd = fs::current_path();
-    TempDir elsewhere;
-    fs::current_path(elsewhere.Path());
-    std::string seen = peer.Read(4, 6000);
-    EXPECT_EQ(seen, std::string(3, kRetry) + "?") << Hex(seen);
-    int outcome = host.WaitFinished();
-    port.ClosePort();  // waits for the worker to finish with the file
-    fs::current_path(oldCwd);
-    EXPECT_EQ(outcome, IDM_COMM_TIMEOUT);
-    EXPECT_EQ(ReadFileBytes(path), "earlier backup\r\n");
-    EXPECT_EQ(ReadFileBytes(dir / "MEM==INCOMPLETE==.ORV"), rec);
-    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
-}
-
-TEST_F(SaveTest, EnqKeepsTheEngineWaitingPastSeveralTimeOuts) {
-    std::string path = Path("MEM.ORV");
-    port.ArmTransfer(path, Save);
-    ASSERT_EQ(Request('S'), std::string(1, kAck));
-    std::string rec = DeviceRecord('A', {1, 0x22});
-    peer.Send(std::string(1, kEnq));
-    // Three and a half time-outs of silence after the ENQ: no retry, no abort.
-    EXPECT_EQ(peer.Read(1, 3500), "");
-    EXPECT_EQ(SendRecord(rec), std::string(1, kAck));
-    peer.Send("END");
-    EXPECT_EQ(peer.Read(1), std::string(1, kAck));
-    EXPECT_EQ(host.WaitFinished(), IDM_TRANSFER_COMPLETED);
-    EXPECT_EQ(ReadFileBytes(path), rec);
 }
 
 TEST_F(SaveTest, QuestionMarkFromTheDeviceHaltsTheSave) {
@@ -272,7 +218,7 @@ TEST_F(SaveTest, RequestOfAnotherKindIsRefusedWithRetryByteAndCancelled) {
 }
 
 TEST_F(SaveTest, RequestWithoutArmingAsksForAFile) {
-    host.fileForRequest = Path("ASKED.ORV");
+    host.SetFileForRequest(Path("ASKED.ORV"));
     ASSERT_EQ(Request('S'), std::string(1, kAck));
     peer.Send("END");
     EXPECT_EQ(peer.Read(1), std::string(1, kAck));

@@ -30,9 +30,9 @@ constexpr auto kLimit = std::chrono::minutes(5);
 class EventHost : public orv::EngineHost {
 public:
     void SetMainWindow(QObject* main) { m_main = main; }
-    void PostNotification(orv::NotifyTarget target, int code, long value) override {
+    void PostNotification(orv::NotifyTarget target, orv::Notification note) override {
         QObject* receiver = target ? static_cast<QObject*>(target) : m_main;
-        QCoreApplication::postEvent(receiver, new orv::NotifyEvent(code, value));
+        QCoreApplication::postEvent(receiver, new orv::NotifyEvent(std::move(note)));
     }
     orv::NotifyTarget MainWindowTarget() override { return m_main; }
     bool IsMainWindowForeground() override { return true; }
@@ -42,6 +42,7 @@ public:
     bool AskOkCancel(const std::string&) override { return false; }
     void AddToRecentFiles(const std::string&) override {}
     std::string DevicePathForPort(int) override { return {}; }
+    void LinkLost() override {}
 
 private:
     QObject* m_main = nullptr;
@@ -60,8 +61,8 @@ public:
     }
 };
 
-// The main window's part: a device request runs the progress dialog, and the
-// worker is released once it has closed.
+// The main window's part: a device request runs the progress dialog, which
+// releases the worker once it has closed.
 class MainWindow : public QWidget {
 public:
     explicit MainWindow(orv::CORVSerialPort& engine) : m_engine(engine) {}
@@ -77,7 +78,8 @@ protected:
             QWidget::customEvent(event);
             return;
         }
-        int code = static_cast<orv::NotifyEvent*>(event)->Code();
+        orv::Notification note = static_cast<orv::NotifyEvent*>(event)->Take();
+        int code = note.Code();
         orv::CheckNotification(code, m_engine);
         if (code == orv::TN_SAVE_REQUEST || code == orv::TN_RESTORE_REQUEST) {
             orv::CTransferDlg dlg(m_engine, this, this);
@@ -87,10 +89,10 @@ protected:
                 status = dlg.findChild<QLabel*>(orv::ControlName(orv::IDC_TRANSFER_STATUS))->text();
                 bytes = dlg.findChild<QLabel*>(orv::ControlName(orv::IDC_TRANSFER_BYTES))->text();
             });
-            dlg.Run(code == orv::TN_SAVE_REQUEST);
+            dlg.Run(code == orv::TN_SAVE_REQUEST, std::move(note));
             served = true;
         }
-        m_engine.SignalRequest();
+        note.Release();
         if (served && onServed) {
             onServed();
         }

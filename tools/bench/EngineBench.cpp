@@ -34,10 +34,10 @@ public:
         ::close(m_pipe[0]);
         ::close(m_pipe[1]);
     }
-    void PostNotification(orv::NotifyTarget target, int code, long value) override {
+    void PostNotification(orv::NotifyTarget, orv::Notification note) override {
         {
             std::lock_guard lock(m_mutex);
-            m_queue.push_back({target, code, value});
+            m_queue.push_back(std::move(note));
         }
         char b = 1;
         [[maybe_unused]] ssize_t n = ::write(m_pipe[1], &b, 1);
@@ -50,6 +50,7 @@ public:
     bool AskOkCancel(const std::string&) override { return false; }
     void AddToRecentFiles(const std::string&) override {}
     std::string DevicePathForPort(int) override { return {}; }
+    void LinkLost() override {}
 
     // Serves one transfer; its outcome, or 0 when nothing came for a minute.
     int Serve(orv::CORVSerialPort& port) {
@@ -63,44 +64,39 @@ public:
             while (::read(m_pipe[0], sink, sizeof sink) > 0) {
             }
             for (;;) {
-                Note note;
+                orv::Notification note;
                 {
                     std::lock_guard lock(m_mutex);
                     if (m_queue.empty()) {
                         break;
                     }
-                    note = m_queue.front();
+                    note = std::move(m_queue.front());
                     m_queue.pop_front();
                 }
-                switch (note.code) {
+                switch (note.Code()) {
                     case orv::TN_SAVE_REQUEST:
                     case orv::TN_RESTORE_REQUEST:
                         port.SetNotificationTarget(&m_progress);
                         break;
                     case orv::TN_ADD_BYTES:
-                        bytes += note.value & 0xFFFF;
+                        bytes += note.Value() & 0xFFFF;
                         break;
                     case orv::TN_FINISHED:
                         port.SetNotificationTarget(&m_main);
-                        port.SignalRequest();
-                        return static_cast<int>(note.value & 0xFFFF);
+                        note.Release();
+                        return static_cast<int>(note.Value() & 0xFFFF);
                     default:
                         break;
                 }
-                port.SignalRequest();
+                note.Release();
             }
         }
     }
 
 private:
-    struct Note {
-        orv::NotifyTarget target;
-        int code;
-        long value;
-    };
     int m_pipe[2];
     std::mutex m_mutex;
-    std::deque<Note> m_queue;
+    std::deque<orv::Notification> m_queue;
     int m_main = 0;
     int m_progress = 0;
 };
