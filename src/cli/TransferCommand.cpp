@@ -9,8 +9,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 #include "appcore/PortMap.h"
 #include "appcore/ProfileStore.h"
@@ -41,30 +44,39 @@ void DrainFd(int fd) {
     }
 }
 
-// Bytes, rate and percentage on standard error: one line rewritten on a
-// terminal, an occasional line otherwise.
+// Bytes, rate and percentage on standard error: on a terminal one line
+// rewritten at most twice a second and once more with the final figures, so a
+// fast transfer does not spend its time writing; otherwise an occasional line.
 class Progress {
 public:
-    Progress() : m_terminal(::isatty(STDERR_FILENO) == 1) { Reset(); }
+    Progress() : m_terminal(::isatty(STDERR_FILENO) == 1), m_dumb(IsDumbTerminal()) { Reset(); }
 
     void Reset() {
         m_progress.Start(Ticks());
         m_lastPrint = Clock::now();
+        m_pending = false;
     }
     void SetTotal(long total) { m_progress.SetTotal(total); }
     void Add(long value) {
         m_progress.Add(value, Ticks());
+        m_pending = true;
         auto now = Clock::now();
-        if (m_terminal || now - m_lastPrint > std::chrono::seconds(5)) {
+        auto interval = m_terminal ? std::chrono::milliseconds(500) : std::chrono::seconds(5);
+        if (now - m_lastPrint >= interval) {
             Print();
             m_lastPrint = now;
         }
     }
     void Finish() {
+        if (m_terminal && m_pending) {
+            Print();
+        }
         if (m_terminal && m_printed) {
             std::fputs("\n", stderr);
         }
         m_printed = false;
+        m_pending = false;
+        m_width = 0;
     }
 
 private:
@@ -74,19 +86,37 @@ private:
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
                 .count());
     }
+    static bool IsDumbTerminal() {
+        const char* term = std::getenv("TERM");
+        return term == nullptr || std::string_view(term) == "dumb";
+    }
     void Print() {
         std::string line =
             std::to_string(m_progress.Bytes()) + " bytes  " + m_progress.RateText() + " kB/s";
         if (m_progress.HasTotal()) {
             line += "  " + std::to_string(m_progress.Percent()) + "%";
         }
-        std::fprintf(stderr, m_terminal ? "\r%s\033[K" : "%s\n", line.c_str());
+        m_pending = false;
+        if (!m_terminal) {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        } else if (m_dumb) {
+            // No erase-line escape: blanks cover what a longer line left.
+            std::size_t width = line.size();
+            line.append(m_width > width ? m_width - width : 0, ' ');
+            m_width = width;
+            std::fprintf(stderr, "\r%s", line.c_str());
+        } else {
+            std::fprintf(stderr, "\r%s\033[K", line.c_str());
+        }
         std::fflush(stderr);
         m_printed = true;
     }
 
     bool m_terminal;
+    bool m_dumb;
     bool m_printed = false;
+    bool m_pending = false;
+    std::size_t m_width = 0;
     TransferProgress m_progress;
     Clock::time_point m_lastPrint;
 };
