@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/InspectTexts.h"
+#include "cli/FileReportTexts.h"
 #include "core/Errors.h"
 #include "core/Hex.h"
 #include "core/StringTable.h"

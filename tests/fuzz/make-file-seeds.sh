@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the seeds of the memory-file, inspect, overlay and sound fuzzers from
+# Makes the seeds of the memory-file, file-report, overlay and sound fuzzers from
 # files the program itself writes: memory files the engine saved from the
 # simulated device through orv-cli, the import files orv-cli prepares, overlay
 # files from the overlay writer, and sounds written by Python's wave module.
@@ -93,6 +93,6 @@ replace() {  # CORPUS FILE...
 }
 memory=(mirelda.ORV corvane.ORV quenlow.ORV fennimar.txt sound-import.ORV icon-import.ORV)
 replace memfile "${memory[@]}"
-replace inspect "${memory[@]}" overlay0.ORV overlay2.ORV
+replace filereport "${memory[@]}" overlay0.ORV overlay2.ORV
 replace overlay overlay0.ORV overlay1.ORV overlay2.ORV
 replace sound beep.wav chirp.wav
