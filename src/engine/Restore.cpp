@@ -46,7 +46,6 @@ void CORVSerialPort::Impl::SendMemory() {
     long long total = fileLength * (IsText() ? 2 : 1) * (secondPass ? 2 : 1);
     NotifyAndWait(TN_SET_TOTAL, static_cast<long>(total), true);
     bool headerPending = IsText();
-    ackTime = {};
 
     for (;;) {
         if (!NextRecordToSend(headerPending)) {
@@ -102,9 +101,6 @@ void CORVSerialPort::Impl::SendMemory() {
                 ThrowORVException(IDM_COMM_ERROR);
             }
         }
-        if (g_turnaroundProbe.load(std::memory_order_relaxed)) {
-            ackTime = std::chrono::steady_clock::now();
-        }
         // The line end added to a last line is not the file's: the progress
         // counts what the file holds.
         int bytes = IsText() ? std::max(0, record.length - kTextRecordOverhead)
@@ -119,14 +115,6 @@ void CORVSerialPort::Impl::SendMemory() {
 void CORVSerialPort::Impl::SendRecord() {
     // All but the line end, then the line end.
     int head = record.length >= 2 ? record.length - 2 : 0;
-    TurnaroundProbe probe = g_turnaroundProbe.load(std::memory_order_relaxed);
-    if (probe && ackTime != std::chrono::steady_clock::time_point{}) {
-        auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                      std::chrono::steady_clock::now() - ackTime)
-                      .count();
-        ackTime = {};
-        probe(ns);
-    }
     if (head > 0) {
         WriteBytes(record.text, head, true);
     }

@@ -13,12 +13,6 @@
 
 namespace orv {
 
-std::atomic<TurnaroundProbe> g_turnaroundProbe{nullptr};
-
-void SetTurnaroundProbe(TurnaroundProbe probe) {
-    g_turnaroundProbe.store(probe);
-}
-
 namespace {
 
 // What the user reads beneath message 151.

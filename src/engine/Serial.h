@@ -92,10 +92,4 @@ private:
     std::shared_ptr<Impl> m_impl;
 };
 
-// Measures the engine's own time per record during a restore: called with the
-// nanoseconds from the device's ACK read to the first byte of the next record
-// written. For benchmarks; null (the default) costs nothing.
-using TurnaroundProbe = void (*)(long long nanoseconds);
-void SetTurnaroundProbe(TurnaroundProbe probe);
-
 }  // namespace orv

@@ -25,8 +25,6 @@ constexpr int kMaxTextLine = 239;
 constexpr int kInitialFileVersion = 300;
 constexpr size_t kMaxFileErrorText = 256;
 
-extern std::atomic<TurnaroundProbe> g_turnaroundProbe;
-
 struct CORVSerialPort::Impl : public ByteSource {
     Impl(EngineHost& h, SerialLinkFactory f) : host(h), makeLine(std::move(f)), line(makeLine()) {}
 
@@ -128,8 +126,7 @@ struct CORVSerialPort::Impl : public ByteSource {
     std::string continuationSuffix = "2";
     int fileVersion = kInitialFileVersion;
     bool lineFailed = false;
-    std::atomic<bool> hungUp{false};                  // the line is gone for good
-    std::chrono::steady_clock::time_point ackTime{};  // for the turnaround probe
+    std::atomic<bool> hungUp{false};  // the line is gone for good
 };
 
 }  // namespace orv
