@@ -29,6 +29,7 @@ constexpr int kSuccessBeeps = 6;
 constexpr int kSuccessBeepIntervalMs = 100;
 constexpr int kFailureBeeps = 3;
 constexpr int kFailureBeepIntervalMs = 500;
+constexpr int kShowIntervalMs = 33;
 
 CTransferDlg::TickSource& Ticks() {
     static CTransferDlg::TickSource source;
@@ -122,6 +123,12 @@ CTransferDlg::CTransferDlg(CORVSerialPort& engine, QObject* handBackTarget, QWid
     layout->addWidget(m_bar);
     layout->addLayout(buttons);
     setMinimumWidth(460);
+
+    // Records may come by the thousand a second; the figures are shown at
+    // most about thirty times a second, and exactly at the end.
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(kShowIntervalMs);
+    connect(&m_showTimer, &QTimer::timeout, this, &CTransferDlg::ShowProgressNow);
 }
 
 CTransferDlg::~CTransferDlg() {
@@ -168,6 +175,9 @@ void CTransferDlg::OnInitDialog() {
     m_direction->setText(m_bMode ? FormatQString(IDM_TRANSFER_DIRECTION, model, disk)
                                  : FormatQString(IDM_TRANSFER_DIRECTION, disk, model));
     m_bar->hide();
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_rateChanged = false;
     m_progress.Start(Now());
     m_bytes->setText(QStringLiteral("0"));
     m_rate->setText(QStringLiteral("0"));
@@ -223,30 +233,30 @@ void CTransferDlg::OnTransferNotify(Notification note) {
     CheckNotification(code, m_engine);
     switch (code) {
         case TN_SET_TOTAL:
+            // The worker goes on first: the line waits for nothing we show.
+            note.Release();
             m_progress.SetTotal(value);
             m_bar->show();
-            m_bar->setRange(0, 100);
-            m_bar->setValue(0);
-            break;
+            ShowProgressSoon();
+            return;
         case TN_ADD_BYTES:
-            if (m_progress.Add(value, Now())) {
-                m_rate->setText(QStr(m_progress.RateText()));
-            }
-            m_bytes->setText(QString::number(m_progress.Bytes()));
-            if (m_progress.HasTotal()) {
-                m_bar->setValue(m_progress.Percent());
-            }
-            break;
+            note.Release();
+            m_rateChanged = m_progress.Add(value, Now()) || m_rateChanged;
+            ShowProgressSoon();
+            return;
         case TN_DISK_FULL:
         case TN_INSERT_CONTINUATION:
         case TN_REINSERT_FIRST:
+            ShowProgressNow();
             AskDisk(code);
             ShowFileName();
             break;
         case TN_CANNOT_CONTINUE:
+            ShowProgressNow();
             AskDisk(code);
             break;
         case TN_FINISHED:
+            ShowProgressNow();
             ShowOutcome(static_cast<int>(value & 0xFFFF));
             ShowFileName();
             m_bFinished = true;
@@ -258,6 +268,31 @@ void CTransferDlg::OnTransferNotify(Notification note) {
             break;
     }
     note.Release();
+}
+
+void CTransferDlg::ShowProgressSoon() {
+    if (!m_showTimer.isActive()) {
+        m_showTimer.start();
+    }
+}
+
+void CTransferDlg::ShowProgressNow() {
+    m_showTimer.stop();
+    // Each change repaints, the bar even at once: only what differs is set.
+    QString bytes = QString::number(m_progress.Bytes());
+    if (m_bytes->text() != bytes) {
+        m_bytes->setText(bytes);
+    }
+    if (m_rateChanged) {
+        m_rateChanged = false;
+        QString rate = QStr(m_progress.RateText());
+        if (m_rate->text() != rate) {
+            m_rate->setText(rate);
+        }
+    }
+    if (m_progress.HasTotal() && m_bar->value() != m_progress.Percent()) {
+        m_bar->setValue(m_progress.Percent());
+    }
 }
 
 void CTransferDlg::OnCancel() {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 
@@ -36,7 +37,11 @@ public:
     int Run(bool mode, Notification request = {});
 
     // Handles and releases note; TN_FINISHED is kept until the dialog closes.
+    // Bytes and totals release the worker at once and are shown a moment
+    // later, together with any that follow.
     void OnTransferNotify(Notification note);
+    // Shows the figures so far now instead of a moment later.
+    void ShowProgressNow();
     void OnCancel();
 
     bool IsFinished() const { return m_bFinished; }
@@ -60,12 +65,15 @@ private:
     // The disk prompt of a notification code, with OK and Cancel; Cancel asks
     // the engine to give up.
     void AskDisk(int code);
+    void ShowProgressSoon();
 
     CORVSerialPort& m_engine;
     QPointer<QObject> m_handBackTarget;
     bool m_bMode = false;
     bool m_bFinished = false;
     TransferProgress m_progress;
+    bool m_rateChanged = false;  // a new rate not shown yet
+    QTimer m_showTimer;
     Notification m_request;
     Notification m_finished;  // released by closing the dialog
 

@@ -11,6 +11,7 @@
 
 #include "app/ORVApp.h"
 #include "core/Globals.h"
+#include "core/StringTable.h"
 #include "documents/TransferDlg.h"
 #include "documents/YesNoDlg.h"
 #include "engine/Serial.h"
@@ -425,23 +426,29 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
                   "Memory transfer is in progress\n\nPlease wait....");
 
         dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 10000));
+        dlg->ShowProgressNow();
         EXPECT_TRUE(bar->isVisible());
         m_now += 400;  // within the first half second: no rate yet
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 500));
+        dlg->ShowProgressNow();
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
         m_now += 600;  // 2,048 bytes in the 1,000 ms since the dialog opened
         dlg->OnTransferNotify(
             Notification(TN_ADD_BYTES, 0x10000 + 1548));  // only the low 16 bits count
+        dlg->ShowProgressNow();
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "2048");
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 452));
+        dlg->ShowProgressNow();
         EXPECT_EQ(bar->value(), 25);                           // 2,500 of 10,000
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "2.00");  // too soon for a new rate
 
         // The next disk of a restore: the bar starts again, the count goes on.
         dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 1000));
+        dlg->ShowProgressNow();
         EXPECT_EQ(bar->value(), 0);
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 999));
+        dlg->ShowProgressNow();
         EXPECT_EQ(bar->value(), 99);
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "3499");
 
@@ -462,6 +469,46 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
     EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(&harness.Frame()));
     // A time-out is no success: three beeps instead of six.
     EXPECT_TRUE(PumpUntil([&] { return m_beeps == 3; }, 3000));
+    EXPECT_TRUE(user.Unexpected().isEmpty());
+}
+
+TEST_F(ProgressDialogTest, FiguresOfABurstOfRecordsAreShownOnceAMomentLaterAndExactlyAtTheEnd) {
+    AppHarness harness;
+    ModalDriver user;
+    bool checked = false;
+    user.Then([&](QWidget* modal) {
+        auto* dlg = qobject_cast<CTransferDlg*>(modal);
+        if (!dlg) {
+            return false;
+        }
+        auto* bar = dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR));
+        dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 71 * 3000));
+        for (int i = 0; i < 1000; ++i) {
+            dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 71));
+        }
+        // Nothing repainted per record...
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "0");
+        EXPECT_EQ(bar->value(), 0);
+        // ...but shown without another record arriving.
+        EXPECT_TRUE(PumpUntil([&] { return LabelText(dlg, IDC_TRANSFER_BYTES) == "71000"; }, 3000));
+        EXPECT_EQ(bar->value(), 33);
+        m_now += 1000;
+        for (int i = 0; i < 1999; ++i) {
+            dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 71));
+        }
+        dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 70));
+        dlg->OnTransferNotify(Notification(TN_FINISHED, IDM_TRANSFER_COMPLETED));
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "212999");
+        EXPECT_EQ(bar->value(), 99);
+        // The rate worked out at the first record of the second burst: 71,071 bytes in 1,000 ms.
+        EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "69.41");
+        checked = true;
+        dlg->reject();
+        return true;
+    });
+    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
+    dlg.Run(false);
+    EXPECT_TRUE(checked);
     EXPECT_TRUE(user.Unexpected().isEmpty());
 }
 
@@ -495,6 +542,7 @@ TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsThe
             return false;
         }
         dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 300));
+        dlg->ShowProgressNow();
         EXPECT_FALSE(dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR))->isVisible());
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "300");
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_DIRECTION), "Transfer from Corvane to disk");
