@@ -197,7 +197,7 @@ void CORVSerialPort::Impl::EndRestore() {
     WriteBytes(mark.data(), static_cast<int>(mark.size()), true);
     CloseTransferFile();
     NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, true);
-    line->PurgeInput();
+    PurgeInput();
     started = false;
     transfer = false;
 }

@@ -108,7 +108,7 @@ void CORVSerialPort::Impl::EndSave() {
     CommitSave();
     CloseTransferFile();
     NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, false);
-    line->PurgeInput();
+    PurgeInput();
     started = false;
     transfer = false;
 }

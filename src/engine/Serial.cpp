@@ -1,5 +1,6 @@
 #include "engine/Serial.h"
 
+#include <algorithm>
 #include <cstring>
 #include <system_error>
 
@@ -97,6 +98,8 @@ bool CORVSerialPort::OpenPort(bool reportFailure) {
     d.cancel = false;
     d.hungUp = false;
     d.workerExited = false;
+    d.receivedPos = 0;
+    d.receivedEnd = 0;
     // Open before the worker runs: a request already waiting on the line
     // starts a transfer at once, and the transfer checks that the port is open.
     d.portOpen = true;
@@ -258,8 +261,7 @@ bool CORVSerialPort::Impl::ReadBytes(char* buffer, int count, bool raiseOnError)
             FailLine(SerialLink::Status::HungUp, raiseOnError);
             return false;
         }
-        SerialLink::ReadResult r =
-            line->Read(buffer + pos, count - pos, timeoutMs, kInterByteGapMs);
+        SerialLink::ReadResult r = ReadChunk(buffer + pos, count - pos);
         if (r.count == 0) {
             switch (r.status) {
                 case SerialLink::Status::Woken:
@@ -302,12 +304,40 @@ bool CORVSerialPort::Impl::ReadBytes(char* buffer, int count, bool raiseOnError)
     }
 }
 
+int CORVSerialPort::Impl::TakeReceived(char* dest, int count) {
+    int n = std::min(count, receivedEnd - receivedPos);
+    std::copy_n(received + receivedPos, n, dest);
+    receivedPos += n;
+    return n;
+}
+
+SerialLink::ReadResult CORVSerialPort::Impl::ReadChunk(char* dest, int count) {
+    int taken = TakeReceived(dest, count);
+    if (taken == count) {
+        return {count, SerialLink::Status::Ok};
+    }
+    // Bytes already taken count as the start of the chunk: only the gap
+    // after them is waited for, as a read that had received them would.
+    SerialLink::ReadResult r = line->Read(received, count - taken, kReceiveBufferSize,
+                                          taken > 0 ? kInterByteGapMs : timeoutMs, kInterByteGapMs);
+    receivedPos = 0;
+    receivedEnd = r.count;
+    r.count = taken + TakeReceived(dest + taken, count - taken);
+    return r;
+}
+
+void CORVSerialPort::Impl::PurgeInput() {
+    line->PurgeInput();
+    receivedPos = 0;
+    receivedEnd = 0;
+}
+
 void CORVSerialPort::Impl::WriteBytes(const char* buffer, int count, bool purgeInputFirst) {
     if (hungUp) {
         FailLine(SerialLink::Status::HungUp, true);
     }
     if (purgeInputFirst) {
-        line->PurgeInput();
+        PurgeInput();
     }
     SerialLink::Status status = line->Write(buffer, count, timeoutMs);
     if (status != SerialLink::Status::Ok) {

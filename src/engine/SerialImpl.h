@@ -24,12 +24,19 @@ constexpr int kMaxRefusalsPerRecord = 10;
 constexpr int kMaxTextLine = 239;
 constexpr int kInitialFileVersion = 300;
 constexpr size_t kMaxFileErrorText = 256;
+constexpr int kReceiveBufferSize = 4096;
 
 struct CORVSerialPort::Impl : public ByteSource {
     Impl(EngineHost& h, SerialLinkFactory f) : host(h), makeLine(std::move(f)), line(makeLine()) {}
 
     // The serial line (Serial.cpp).
     bool ReadBytes(char* buffer, int count, bool raiseOnError);
+    // Up to count bytes, as one read of the line would have given them: what
+    // was received before first, then at least the rest from the line.
+    SerialLink::ReadResult ReadChunk(char* dest, int count);
+    int TakeReceived(char* dest, int count);
+    // Throws away what has arrived, on the line and in the receive buffer.
+    void PurgeInput();
     void WriteBytes(const char* buffer, int count, bool purgeInputFirst);
     void SendByte(char byte, bool purgeInputFirst) { WriteBytes(&byte, 1, purgeInputFirst); }
     bool NotifyAndWait(int code, long value, bool raiseIfCancelled);
@@ -85,6 +92,10 @@ struct CORVSerialPort::Impl : public ByteSource {
     std::shared_ptr<NotificationGate> gate = std::make_shared<NotificationGate>();
     std::unique_ptr<SerialLink> line;
     int timeoutMs = kDefaultSerialTimeout;
+    // What the line had beyond what the record asked for (worker thread only).
+    char received[kReceiveBufferSize] = {};
+    int receivedPos = 0;
+    int receivedEnd = 0;
 
     int portNumber = 0;
     unsigned baudRate = 0;

@@ -260,9 +260,10 @@ void SerialLine::LeaveLowLatency() {
     }
 }
 
-SerialLine::ReadResult SerialLine::Read(char* buffer, int count, int totalMs, int gapMs) {
+SerialLine::ReadResult SerialLine::Read(char* buffer, int count, int capacity, int totalMs,
+                                        int gapMs) {
     ReadResult result;
-    if (m_fd < 0 || count <= 0) {
+    if (m_fd < 0 || count <= 0 || capacity < count) {
         result.status = m_fd < 0 ? Status::Failed : Status::Ok;
         return result;
     }
@@ -294,10 +295,10 @@ SerialLine::ReadResult SerialLine::Read(char* buffer, int count, int totalMs, in
         }
         if (fds[0].revents & POLLIN) {
             ssize_t got =
-                ::read(m_fd, buffer + result.count, static_cast<size_t>(count - result.count));
+                ::read(m_fd, buffer + result.count, static_cast<size_t>(capacity - result.count));
             if (got > 0) {
                 result.count += static_cast<int>(got);
-                if (result.count == count) {
+                if (result.count >= count) {
                     result.status = Status::Ok;
                     return result;
                 }

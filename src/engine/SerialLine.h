@@ -26,7 +26,7 @@ public:
     OpenResult Open(const std::string& path, unsigned baudRate) override;
     void Close() override;
     bool IsOpen() const override { return m_fd >= 0; }
-    ReadResult Read(char* buffer, int count, int totalMs, int gapMs) override;
+    ReadResult Read(char* buffer, int count, int capacity, int totalMs, int gapMs) override;
     Status Write(const char* data, int count, int timeoutMs) override;
     void PurgeInput() override;
     void PurgeAll();

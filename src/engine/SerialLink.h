@@ -42,10 +42,11 @@ public:
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 
-    // Reads up to count bytes. Returns when count bytes arrived, totalMs
-    // passed, gapMs passed after a byte without another one, the line failed,
-    // or Wake was called (Woken, with what arrived so far).
-    virtual ReadResult Read(char* buffer, int count, int totalMs, int gapMs) = 0;
+    // Reads at least count bytes, and with them whatever else the line
+    // already has, up to capacity (>= count). Returns when count bytes
+    // arrived, totalMs passed, gapMs passed after a byte without another one,
+    // the line failed, or Wake was called (Woken, with what arrived so far).
+    virtual ReadResult Read(char* buffer, int count, int capacity, int totalMs, int gapMs) = 0;
     // Writes all bytes, waiting at most timeoutMs for room. Anything but Ok
     // means the bytes did not all go out (Timeout: the device took no more).
     virtual Status Write(const char* data, int count, int timeoutMs) = 0;

@@ -102,7 +102,7 @@ void CORVSerialPort::Impl::AbortTransfer(bool sendAbortByte, int messageId) {
         char byte = started ? kRequestByte : kRetryByte;
         line->Write(&byte, 1, timeoutMs);  // the transfer is over either way
     }
-    line->PurgeInput();
+    PurgeInput();
     NotifyAndWait(TN_FINISHED, messageId, false);
     cancel = false;
     started = false;

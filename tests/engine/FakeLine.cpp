@@ -74,7 +74,7 @@ bool FakeLine::IsOpen() const {
     return m_open;
 }
 
-SerialLink::ReadResult FakeLine::Read(char* buffer, int count, int totalMs, int) {
+SerialLink::ReadResult FakeLine::Read(char* buffer, int, int capacity, int totalMs, int) {
     std::unique_lock lock(m_mutex);
     long long waited = 0;
     for (;;) {
@@ -107,7 +107,8 @@ SerialLink::ReadResult FakeLine::Read(char* buffer, int count, int totalMs, int)
             }
             continue;
         }
-        int n = static_cast<int>(std::min<size_t>(next.bytes.size(), static_cast<size_t>(count)));
+        int n =
+            static_cast<int>(std::min<size_t>(next.bytes.size(), static_cast<size_t>(capacity)));
         std::copy_n(next.bytes.data(), n, buffer);
         next.bytes.erase(0, static_cast<size_t>(n));
         if (next.bytes.empty()) {

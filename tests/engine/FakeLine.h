@@ -36,7 +36,7 @@ public:
     OpenResult Open(const std::string& path, unsigned baudRate) override;
     void Close() override;
     bool IsOpen() const override;
-    ReadResult Read(char* buffer, int count, int totalMs, int gapMs) override;
+    ReadResult Read(char* buffer, int count, int capacity, int totalMs, int gapMs) override;
     Status Write(const char* data, int count, int timeoutMs) override;
     void PurgeInput() override;
     bool WaitForWake(int ms) override;

@@ -123,6 +123,54 @@ TEST_F(FakeLineTest, SaveWaitsOutEnqForgivesThreeTimeOutsPerRecordAndEndsOnTheFo
     EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
 }
 
+TEST_F(FakeLineTest, SaveTakesRecordsHoweverTheLineCutsThemAndTimesOutOnlyOnSilence) {
+    std::string path = Path("MEM.ORV");
+    std::vector<std::string> recs;
+    for (int i = 1; i <= 5; ++i) {
+        recs.push_back(DeviceRecord('A', {1, 0x10 * i}));
+    }
+    std::string badRec4 = recs[3];
+    badRec4[badRec4.size() - 3] ^= 1;  // a checksum digit
+    auto acks = std::make_shared<int>(0);
+    port.ArmTransfer(path, Save);
+    Start('S', [&, acks](FakeLine& l, std::string_view w, int) {
+        if (w == std::string(1, kRetry)) {
+            if (*acks == 4) {
+                l.Feed(recs[3]);  // sent again after the bad one
+            }
+            return;
+        }
+        switch (++*acks) {
+            case 1:  // cut inside a hex pair, and quiet for less than the time-out
+                l.Feed(recs[0].substr(0, 2));
+                l.Silence(kT * 9 / 10);
+                l.Feed(recs[0].substr(2));
+                break;
+            case 2:  // two records in one read
+                l.Feed(recs[1] + recs[2]);
+                break;
+            case 4:  // a bad record and the start of another: both thrown away
+                l.Feed(badRec4 + recs[4].substr(0, 3));
+                break;
+            case 5:  // half a record, then nothing
+                l.Feed(recs[4].substr(0, 3));
+                l.Silence(100 * kT);
+                break;
+            default:
+                break;
+        }
+    });
+    EXPECT_EQ(host.WaitFinished(), IDM_COMM_TIMEOUT);
+    port.ClosePort();
+    std::string ack(1, kAck);
+    std::string retry(1, kRetry);
+    EXPECT_EQ(line->Written(),
+              "C" + ack + ack + ack + ack + retry + ack + retry + retry + retry + "?")
+        << Hex(line->Written());
+    EXPECT_GE(line->NowMs(), kT * 9 / 10 + 4 * kT);
+    EXPECT_EQ(ReadFileBytes(dir / "MEM==INCOMPLETE==.ORV"), recs[0] + recs[1] + recs[2] + recs[3]);
+}
+
 TEST_F(FakeLineTest, RestoreSendsARecordFourTimesThroughSilenceThenEndsTimedOut) {
     std::string path = Path("MEM.ORV");
     WriteFileBytes(path, "V300\r\n");
