@@ -278,19 +278,13 @@ void CTransferDlg::ShowProgressSoon() {
 
 void CTransferDlg::ShowProgressNow() {
     m_showTimer.stop();
-    // Each change repaints, the bar even at once: only what differs is set.
-    QString bytes = QString::number(m_progress.Bytes());
-    if (m_bytes->text() != bytes) {
-        m_bytes->setText(bytes);
-    }
+    // A label or bar given what it already shows does not repaint.
+    m_bytes->setText(QString::number(m_progress.Bytes()));
     if (m_rateChanged) {
         m_rateChanged = false;
-        QString rate = QStr(m_progress.RateText());
-        if (m_rate->text() != rate) {
-            m_rate->setText(rate);
-        }
+        m_rate->setText(QStr(m_progress.RateText()));
     }
-    if (m_progress.HasTotal() && m_bar->value() != m_progress.Percent()) {
+    if (m_progress.HasTotal()) {
         m_bar->setValue(m_progress.Percent());
     }
 }
