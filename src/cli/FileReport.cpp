@@ -8,9 +8,9 @@
 #include "core/Errors.h"
 #include "core/Hex.h"
 #include "core/StringTable.h"
-#include "engine/MemoryFile.h"
 #include "engine/Record.h"
 #include "engine/RecordLine.h"
+#include "engine/TransferFile.h"
 #include "overlay/OverlayFile.h"
 #include "overlay/OverlayReport.h"
 

@@ -22,8 +22,8 @@
 #include "core/Globals.h"
 #include "core/Settings.h"
 #include "core/StringTable.h"
-#include "engine/MemoryFile.h"
 #include "engine/Progress.h"
+#include "engine/TransferFile.h"
 
 namespace orv::cli {
 

@@ -2,7 +2,7 @@
 
 #include "core/StringTable.h"
 #include "documents/YesNoDlg.h"
-#include "engine/MemoryFile.h"
+#include "engine/TransferFile.h"
 #include "ui/QtText.h"
 
 namespace orv {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/MemoryFile.h"
 #include "engine/Record.h"
+#include "engine/TransferFile.h"
 
 namespace orv {
 

@@ -9,12 +9,12 @@
 #include <thread>
 
 #include "core/Globals.h"
-#include "engine/MemoryFile.h"
 #include "engine/NotificationGate.h"
 #include "engine/Record.h"
 #include "engine/RecordLine.h"
 #include "engine/Serial.h"
 #include "engine/SerialLink.h"
+#include "engine/TransferFile.h"
 
 namespace orv {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "core/StringTable.h"
-#include "engine/MemoryFile.h"
+#include "engine/TransferFile.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace orv::test {

@@ -13,9 +13,9 @@
 #include "core/Errors.h"
 #include "core/StringTable.h"
 #include "engine/ConsoleDevice.h"
-#include "engine/MemoryFile.h"
 #include "engine/PortPermission.h"
 #include "engine/SerialLine.h"
+#include "engine/TransferFile.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace orv::test {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cli/FileReport.h"
-#include "engine/MemoryFile.h"
 #include "engine/RecordLine.h"
+#include "engine/TransferFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using orv::fuzz::Require;

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/MemoryFile.h"
 #include "engine/Record.h"
 #include "engine/RecordLine.h"
+#include "engine/TransferFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 using orv::fuzz::Require;

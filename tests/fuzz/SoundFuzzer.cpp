@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/Errors.h"
-#include "engine/MemoryFile.h"
 #include "engine/Record.h"
 #include "engine/RecordLine.h"
+#include "engine/TransferFile.h"
 #include "media/SoundImport.h"
 #include "tests/fuzz/FuzzSupport.h"
 

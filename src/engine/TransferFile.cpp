@@ -1,4 +1,4 @@
-#include "engine/MemoryFile.h"
+#include "engine/TransferFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
