@@ -4,7 +4,6 @@
 #include <climits>
 
 #include "core/Errors.h"
-#include "core/Globals.h"
 #include "core/StringTable.h"
 #include "engine/SerialImpl.h"
 
@@ -147,8 +146,7 @@ bool CORVSerialPort::Impl::NextRecordToSend(bool headerPending) {
         if (n == 0) {
             return false;
         }
-        record.Assign(
-            EncodeTextRecord(std::string_view(text, static_cast<size_t>(n)), g_Globals.ModelId));
+        record.Assign(EncodeTextRecord(std::string_view(text, static_cast<size_t>(n)), modelId));
         return true;
     }
     if (!ReadRecordLine(file, fileLine)) {
@@ -193,7 +191,7 @@ void CORVSerialPort::Impl::EndRestore() {
     if (IsText()) {
         WriteBytes(kEmptyTextRecord.data(), static_cast<int>(kEmptyTextRecord.size()), true);
     }
-    std::string_view mark = EndMarkFor(g_Globals.ModelId, fileVersion);
+    std::string_view mark = EndMarkFor(modelId, fileVersion);
     WriteBytes(mark.data(), static_cast<int>(mark.size()), true);
     CloseTransferFile();
     NotifyAndWait(TN_FINISHED, IDM_TRANSFER_COMPLETED, true);

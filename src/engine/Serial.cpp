@@ -63,6 +63,7 @@ bool CORVSerialPort::OpenPort(bool reportFailure) {
     }
     d.timeoutMs = g_nSerialTimeout;
     d.portNumber = g_Globals.CommPort;
+    d.modelId = g_Globals.ModelId;
     std::string path;
     {
         std::lock_guard lock(d.nameMutex);

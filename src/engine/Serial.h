@@ -52,9 +52,10 @@ public:
 
     // Opens the port of g_Globals.CommPort (through the host's port map, or the
     // device path set with SetDevicePath) at the effective baud rate of
-    // g_Globals, and starts the worker. On failure tells the user (message
-    // 151, with a hint when permission was refused; not when reportFailure
-    // is false) and returns false.
+    // g_Globals, copies what the worker needs of the settings (the model's
+    // ID, the time-out), and starts the worker. On failure tells the user
+    // (message 151, with a hint when permission was refused; not when
+    // reportFailure is false) and returns false.
     bool OpenPort(bool reportFailure = true);
     // Stops the worker (waiting at most 5 x T ms) and closes the port; a
     // running transfer ends first (see EngineHost.h for the whole lockstep).

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -97,8 +98,10 @@ struct CORVSerialPort::Impl : public ByteSource {
     int receivedPos = 0;
     int receivedEnd = 0;
 
+    // The settings the worker needs, copied when the port opens.
     int portNumber = 0;
     unsigned baudRate = 0;
+    uint32_t modelId = 0;
     std::string devicePath;  // set directly; empty: the port map
 
     std::atomic<bool> portOpen{false};

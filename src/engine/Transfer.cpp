@@ -66,7 +66,7 @@ bool CORVSerialPort::Impl::StartTransfer() {
                 break;
             case 'i':
             case 'V':
-                if (!SupportsIconImport(g_Globals.ModelId)) {
+                if (!SupportsIconImport(modelId)) {
                     continue;  // a model without imports: the next byte decides
                 }
                 code = byte == 'i' ? TN_ICONS_REQUEST : TN_SOUND_REQUEST;

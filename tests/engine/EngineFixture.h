@@ -37,7 +37,12 @@ protected:
         g_nSerialTimeout = kDefaultSerialTimeout;
     }
 
-    void SelectModel(uint32_t modelId) { g_Globals.SelectModel(ModelIndexOf(modelId)); }
+    // As the program does: the engine takes the model when the port opens.
+    void SelectModel(uint32_t modelId) {
+        port.ClosePort();
+        g_Globals.SelectModel(ModelIndexOf(modelId));
+        ASSERT_TRUE(port.OpenPort()) << ::testing::PrintToString(host.Messages());
+    }
 
     // The device asks for a transfer and names the operation; returns what the
     // engine answered after the operation letter (normally ACK).
