@@ -34,14 +34,6 @@ inline TransferKind RequestedKind(int code) {
     }
 }
 
-// Whether the file at path lies on a removable drive (continuation across
-// disks happens only there). Replaceable so that tests can declare a folder
-// removable; null restores the real test (sysfs "removable" of the block
-// device holding the file).
-using RemovableDriveTest = std::function<bool(const std::string& path)>;
-void SetRemovableDriveTest(RemovableDriveTest test);
-bool IsOnRemovableDrive(const std::string& path);
-
 class CORVSerialPort {
 public:
     // makeLine: the line of each opening (null: the real serial line).

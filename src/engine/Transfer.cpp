@@ -4,6 +4,7 @@
 #include "core/Errors.h"
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "engine/RemovableDrive.h"
 #include "engine/SerialImpl.h"
 
 namespace orv {

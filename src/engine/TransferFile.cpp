@@ -2,19 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 
 #include "core/Errors.h"
 #include "core/FileReplacement.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
-#include "engine/Serial.h"
 
 namespace orv {
 
@@ -22,8 +19,6 @@ namespace {
 
 constexpr size_t kMaxIncompleteName = 256;
 
-std::mutex g_removableMutex;
-RemovableDriveTest g_removableTest;
 std::mutex g_writerMutex;
 SaveWriter g_saveWriter;
 
@@ -53,44 +48,11 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-bool SysfsRemovable(const std::string& path) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
-        std::string folder = FolderOf(path);
-        if (::stat(folder.empty() ? "." : folder.c_str(), &st) != 0) {
-            return false;
-        }
-    }
-    std::string base = "/sys/dev/block/" + std::to_string(::major(st.st_dev)) + ":" +
-                       std::to_string(::minor(st.st_dev));
-    struct stat part;
-    // A partition's "removable" attribute is its disk's.
-    std::string attr = ::stat((base + "/partition").c_str(), &part) == 0 ? base + "/../removable"
-                                                                         : base + "/removable";
-    std::ifstream in(attr);
-    int value = 0;
-    return (in >> value) && value == 1;
-}
-
 }  // namespace
 
 void SetSaveWriter(SaveWriter writer) {
     std::lock_guard lock(g_writerMutex);
     g_saveWriter = std::move(writer);
-}
-
-void SetRemovableDriveTest(RemovableDriveTest test) {
-    std::lock_guard lock(g_removableMutex);
-    g_removableTest = std::move(test);
-}
-
-bool IsOnRemovableDrive(const std::string& path) {
-    RemovableDriveTest test;
-    {
-        std::lock_guard lock(g_removableMutex);
-        test = g_removableTest;
-    }
-    return test ? test(path) : SysfsRemovable(path);
 }
 
 std::string ContinuationName(const std::string& firstName, const std::string& suffix) {

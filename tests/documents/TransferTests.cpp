@@ -14,6 +14,7 @@
 #include "core/StringTable.h"
 #include "documents/TransferDlg.h"
 #include "documents/YesNoDlg.h"
+#include "engine/RemovableDrive.h"
 #include "engine/Serial.h"
 #include "frame/MainFrm.h"
 #include "tests/common/GuiTestSupport.h"

@@ -8,6 +8,7 @@
 
 #include "core/Catalogue.h"
 #include "core/Globals.h"
+#include "engine/RemovableDrive.h"
 #include "engine/Serial.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"

@@ -10,6 +10,7 @@
 
 #include "core/Globals.h"
 #include "core/StringTable.h"
+#include "engine/RemovableDrive.h"
 #include "engine/Serial.h"
 #include "tests/common/TestSupport.h"
 #include "tests/engine/EngineTestSupport.h"

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/StringTable.h"
+#include "engine/RemovableDrive.h"
 #include "engine/TransferFile.h"
 #include "tests/engine/EngineFixture.h"
 
