@@ -107,11 +107,13 @@ void CORVSerialPort::Impl::AbortTransfer(bool sendAbortByte, int messageId) {
     NotifyAndWait(TN_FINISHED, messageId, false);
     cancel = false;
     started = false;
-    transfer = false;
     if (file.HasUnfinishedSave() && armedKind == Save) {
         KeepIncompleteSave();
     }
     CloseTransferFile();
+    // Last: the transfer is over for the UI only once it is disarmed, or a
+    // file armed in between would be disarmed with this one.
+    transfer = false;
 }
 
 void CORVSerialPort::Impl::KeepIncompleteSave() {
