@@ -37,6 +37,19 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+bool ActivateWindow(QWidget& window, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!window.isActiveWindow()) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        window.activateWindow();
+        QTest::qWait(20);
+    }
+    return true;
+}
+
 void Pump(int ms) {
     QTest::qWait(ms);
 }
@@ -278,8 +291,7 @@ bool AppHarness::Activate() {
     if (!frame) {
         return false;
     }
-    frame->activateWindow();
-    return QTest::qWaitForWindowActive(frame, 5000);
+    return ActivateWindow(*frame);
 }
 
 }  // namespace orv::test

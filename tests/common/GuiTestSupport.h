@@ -26,6 +26,9 @@ namespace orv::test {
 // Runs the event loop until done() is true or timeoutMs passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 void Pump(int ms);
+// Makes window the active one and waits until it is. Asks again while it is
+// not: a window that closed a moment before may hand activation back late.
+bool ActivateWindow(QWidget& window, int timeoutMs = 5000);
 
 // Plays the user in front of modal dialogs. Each step is offered the active
 // modal widget and returns true once it has dealt with it; steps run in

@@ -189,8 +189,7 @@ TEST_F(DemoTest, ARequestIsRepeatedUntilTheMainWindowIsActive) {
     // Another program is in front: the device asks and asks.
     QWidget other;
     other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other, 5000));
+    ASSERT_TRUE(ActivateWindow(other));
     ASSERT_TRUE(Panel().Request('S'));
     EXPECT_FALSE(Panel().Request('L'));  // one thing at a time
     Pump(1300);
@@ -214,8 +213,7 @@ TEST_F(DemoTest, ARequestIsRepeatedUntilTheMainWindowIsActive) {
 
     // A button of the panel, clicked while the panel is the active window,
     // brings the program's window forward itself.
-    Panel().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Panel(), 5000));
+    ASSERT_TRUE(ActivateWindow(Panel()));
     user.Then(ModalDriver::CancelChooser(&title));
     user.Then(ModalDriver::Answer(QMessageBox::Ok, &message));
     QTest::mouseClick(Panel().MenuButton('O'), Qt::LeftButton);
@@ -224,8 +222,7 @@ TEST_F(DemoTest, ARequestIsRepeatedUntilTheMainWindowIsActive) {
     ASSERT_TRUE(user.WaitDone());
 
     // Stop gives up a request nobody answers.
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other, 5000));
+    ASSERT_TRUE(ActivateWindow(other));
     ASSERT_TRUE(Panel().Request('L'));
     EXPECT_TRUE(Panel().StopButton()->isEnabled());
     QTest::mouseClick(Panel().StopButton(), Qt::LeftButton);

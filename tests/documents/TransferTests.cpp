@@ -309,8 +309,7 @@ TEST_F(TransferTest, RequestsCountOnlyWhileTheMainWindowIsActive) {
     harness.Engine().ArmTransfer(path, Save);
     QWidget other;
     other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other, 5000));
+    ASSERT_TRUE(ActivateWindow(other));
 
     devsim::Script script;
     script.letter = 'S';
