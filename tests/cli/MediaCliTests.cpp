@@ -36,7 +36,7 @@ protected:
 
     IconBitmap Converted(const std::string& name, bool keepAspect) {
         IconBitmap bitmap;
-        EXPECT_TRUE(LoadAndConvertIcon((dir / name).string(), keepAspect, bitmap));
+        EXPECT_TRUE(LoadAndConvertIcon((dir / name).string(), keepAspect, bitmap).Ok());
         return bitmap;
     }
 
@@ -199,7 +199,7 @@ TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {
 
     // The loader reads the written icon back to the same picture.
     IconBitmap back;
-    ASSERT_TRUE(LoadAndConvertIcon((dir / "icon.bmp").string(), true, back));
+    ASSERT_TRUE(LoadAndConvertIcon((dir / "icon.bmp").string(), true, back).Ok());
     IconBitmap written = Converted("tall.bmp", false);
     for (int y = 0; y < kIconHeight; ++y) {
         ASSERT_EQ(RowOf(back, y), RowOf(written, y)) << "row " << y;
@@ -228,7 +228,7 @@ TEST_F(MediaCliTest, PictureFlagsChooseFittingAndDithering) {
     ASSERT_TRUE(photo.save(QString::fromStdString((dir / "photo.png").string())));
     auto expected = [&](IconChoices choices) {
         IconBitmap bitmap;
-        EXPECT_TRUE(LoadPictureIcon((dir / "photo.png").string(), choices, bitmap));
+        EXPECT_TRUE(LoadPictureIcon((dir / "photo.png").string(), choices, bitmap).Ok());
         std::vector<uint8_t> bytes = IconBitmapFileBytes(bitmap);
         return std::string(bytes.begin(), bytes.end());
     };
@@ -262,7 +262,8 @@ TEST_F(MediaCliTest, PictureFlagsChooseFittingAndDithering) {
     Result r = Cli({"import-icons", "--prepare-only", "photo.png"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     IconBitmap bitmap;
-    ASSERT_TRUE(LoadPictureIcon((dir / "photo.png").string(), {IconFitting::Crop, false}, bitmap));
+    ASSERT_TRUE(
+        LoadPictureIcon((dir / "photo.png").string(), {IconFitting::Crop, false}, bitmap).Ok());
     ASSERT_EQ(ImportedIcons().size(), 1u);
     EXPECT_EQ(ImportedIcons()[0].block, EncodeIconImage(bitmap));
 

@@ -41,6 +41,13 @@ void ExpectModeAndOwner(const std::string& path, mode_t mode, bool ownerChanged)
     }
 }
 
+bool MessageLog::Keep(const Outcome& outcome) {
+    for (const UserMessage& message : outcome.Messages()) {
+        m_messages.push_back(message.text);
+    }
+    return outcome.Ok();
+}
+
 CapturingReporter::CapturingReporter() {
     SetReporter(this);
 }

@@ -10,9 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "core/Reporter.h"
 
 namespace orv::test {
+
+// Keeps the messages of the outcomes handed to it, in the order the dialog or
+// command would show them.
+class MessageLog {
+public:
+    // True when the work succeeded.
+    bool Keep(const Outcome& outcome);
+    const std::vector<std::string>& Messages() const { return m_messages; }
+    void Clear() { m_messages.clear(); }
+
+private:
+    std::vector<std::string> m_messages;
+};
 
 // Records every message instead of showing it. Answers questions from a queue
 // of scripted answers (OK when the queue is empty). Installs itself for its
