@@ -15,6 +15,7 @@
 #include "media/IconImport.h"
 #include "media/ImportFiles.h"
 #include "media/MediaTexts.h"
+#include "media/SoundImport.h"
 #include "tests/cli/CliTestSupport.h"
 #include "tests/media/MediaTestSupport.h"
 
@@ -182,6 +183,16 @@ TEST_F(MediaCliTest, ImportSoundPreparesOrServesTheSoundRequest) {
         << r.err;
     EXPECT_EQ(SoundOfImportFile(ReadFileBytes(dir / kSoundImportFileName)), "Dear diary");
     EXPECT_EQ(Cli({"import-sound", "--stretch", "hello.wav"}).exitCode, 2);
+
+    // A sound longer than the devices take is cut after its warning, and still goes.
+    WriteFileBytes(dir / "long.wav", std::string(kMaxSoundBytes + 1, 'x'));
+    r = Cli({"import-sound", "--prepare-only", "long.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const size_t notWave = r.err.find(FormatString(IDM_SOUND_NOT_WAVE_WARNING, "long.wav"));
+    const size_t tooBig = r.err.find(LoadString(IDS_SOUND_TOO_BIG) + "\n");
+    EXPECT_NE(tooBig, std::string::npos) << r.err;
+    EXPECT_LT(notWave, tooBig) << r.err;
+    EXPECT_EQ(SoundOfImportFile(ReadFileBytes(dir / kSoundImportFileName)).size(), kMaxSoundBytes);
 }
 
 TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {

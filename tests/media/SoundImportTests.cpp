@@ -162,5 +162,18 @@ TEST_F(SoundImport, FullDiskIsReportedAndLeavesTheEarlierImportFile) {
               2);  // the source and the earlier import file, no temporary file
 }
 
+TEST_F(SoundImport, CutSoundThatCannotBeWrittenIsToldBothInTurn) {
+    test::WriteFileBytes(m_source, Bytes(kMaxSoundBytes + 1));
+    {
+        test::FileSizeLimit full(1000);
+        EXPECT_FALSE(m_shown.Keep(WriteSoundRecords(m_source.string(), m_output.string())));
+    }
+    EXPECT_EQ(m_shown.Messages(),
+              (std::vector<std::string>{
+                  LoadString(IDS_SOUND_TOO_BIG),
+                  m_output.string() + " could not be written because the disk is full."}));
+    EXPECT_FALSE(std::filesystem::exists(m_output));
+}
+
 }  // namespace
 }  // namespace orv
