@@ -28,8 +28,7 @@ private:
     std::vector<std::string> m_messages;
 };
 
-// Records every message instead of showing it. Answers questions from a queue
-// of scripted answers (OK when the queue is empty). Installs itself for its
+// Records every internal error instead of showing it. Installs itself for its
 // lifetime.
 class CapturingReporter : public Reporter {
 public:
@@ -37,18 +36,13 @@ public:
     ~CapturingReporter() override;
 
     void ShowMessage(const std::string& text, MessageIcon icon) override;
-    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 
-    void QueueAnswer(bool ok);
     std::vector<std::string> Messages() const;
-    std::vector<std::string> Questions() const;
     void Clear();
 
 private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_messages;
-    std::vector<std::string> m_questions;
-    std::vector<bool> m_answers;
 };
 
 // A fresh folder under the system's temporary folder, removed with its contents.
