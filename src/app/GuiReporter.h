@@ -9,7 +9,6 @@ namespace orv {
 class CGuiReporter : public Reporter {
 public:
     void ShowMessage(const std::string& text, MessageIcon icon) override;
-    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 };
 
 }  // namespace orv

@@ -11,9 +11,7 @@
 #include <vector>
 
 #include "core/Errors.h"
-#include "core/Messages.h"
 #include "core/RegularFile.h"
-#include "core/Reporter.h"
 #include "core/StringTable.h"
 #include "media/LittleEndian.h"
 #include "media/MediaTexts.h"
@@ -53,10 +51,6 @@ std::string ShownFormatName(const QByteArray& reader) {
         }
     }
     return reader.toUpper().toStdString();
-}
-
-void Tell(const std::string& message) {
-    CurrentReporter().ShowMessage(message, MessageIcon::None);
 }
 
 // The files the bitmap loader has always read: "BM", the 40-byte header and
@@ -131,8 +125,9 @@ bool TooLarge(const QSize& size) {
 
 class PictureLoad {
 public:
-    PictureLoad(const std::string& path, const IconChoices& choices, IconBitmap& bitmap)
-        : m_path(path), m_choices(choices), m_bitmap(bitmap) {}
+    PictureLoad(const std::string& path, const IconChoices& choices, IconBitmap& bitmap,
+                Outcome& outcome)
+        : m_path(path), m_choices(choices), m_bitmap(bitmap), m_outcome(outcome) {}
 
     bool Run(PictureFacts& facts) {
         std::optional<FileHandle> file;
@@ -141,9 +136,9 @@ public:
         } catch (const FileError& e) {
             // A folder, a pipe or a device is told as what it is.
             if (IsNotAFile(e.Cause())) {
-                ReportFileError(e);
+                m_outcome.Fail(e);
             } else {
-                MessageBoxFormatted(IDM_MEDIA_OPEN_FAILED, m_path);
+                Refuse(FormatString(IDM_MEDIA_OPEN_FAILED, m_path));
             }
             return false;
         }
@@ -161,7 +156,8 @@ public:
 
 private:
     bool FromEightBitBitmap(PictureFacts& facts) {
-        if (!LoadIconBitmap(m_path, m_bitmap)) {
+        m_outcome.Add(LoadIconBitmap(m_path, m_bitmap));
+        if (!m_outcome.Ok()) {
             return false;
         }
         facts.dithered = m_choices.dither.value_or(false);
@@ -177,7 +173,7 @@ private:
     bool FromImageReader(int fd, PictureFacts& facts) {
         QFile device;
         if (!device.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-            MessageBoxFormatted(IDM_MEDIA_OPEN_FAILED, m_path);
+            Refuse(FormatString(IDM_MEDIA_OPEN_FAILED, m_path));
             return false;
         }
         QImageReader reader(&device);
@@ -186,7 +182,7 @@ private:
         // refusing a picture within it that takes more room while decoding.
         reader.setAllocationLimit(1024);
         if (!reader.canRead()) {
-            Tell(FormatString(IDM_PICTURE_UNKNOWN_FORMAT, m_path, ReadablePictureFormats()));
+            Refuse(FormatString(IDM_PICTURE_UNKNOWN_FORMAT, m_path, ReadablePictureFormats()));
             return false;
         }
         const std::string format = ShownFormatName(reader.format());
@@ -198,7 +194,7 @@ private:
             if (reader.error() == QImageReader::DeviceError) {
                 throw FileError::FromErrno(errno != 0 ? errno : EIO, m_path);
             }
-            Tell(FormatString(IDM_PICTURE_DAMAGED, m_path, format));
+            Refuse(FormatString(IDM_PICTURE_DAMAGED, m_path, format));
             return false;
         }
         if (TooLarge(image.size())) {
@@ -222,9 +218,11 @@ private:
     }
 
     bool RefuseTooLarge() {
-        Tell(FormatString(IDM_BITMAP_TOO_LARGE, m_path, std::to_string(kMaxBitmapSide)));
+        Refuse(FormatString(IDM_BITMAP_TOO_LARGE, m_path, std::to_string(kMaxBitmapSide)));
         return false;
     }
+
+    void Refuse(std::string message) { m_outcome.Fail(std::move(message), MessageIcon::None); }
 
     // A step that can only fail for want of memory.
     bool Finish(bool done) {
@@ -237,21 +235,23 @@ private:
     const std::string& m_path;
     const IconChoices& m_choices;
     IconBitmap& m_bitmap;
+    Outcome& m_outcome;
 };
 
 }  // namespace
 
-bool LoadPictureIcon(const std::string& path, const IconChoices& choices, IconBitmap& bitmap,
-                     PictureFacts* facts) {
+Outcome LoadPictureIcon(const std::string& path, const IconChoices& choices, IconBitmap& bitmap,
+                        PictureFacts* facts) {
     bitmap.Clear();
     PictureFacts found;
+    Outcome outcome;
     bool loaded = false;
     try {
-        loaded = PictureLoad(path, choices, bitmap).Run(found);
+        loaded = PictureLoad(path, choices, bitmap, outcome).Run(found);
     } catch (const FileError& e) {
-        ReportFileError(e);
+        outcome.Fail(e);
     } catch (const std::bad_alloc&) {
-        MessageBoxText(IDS_OUT_OF_MEMORY);
+        outcome.Fail(LoadString(IDS_OUT_OF_MEMORY), MessageIcon::None);
     }
     if (!loaded) {
         bitmap.Clear();
@@ -260,7 +260,11 @@ bool LoadPictureIcon(const std::string& path, const IconChoices& choices, IconBi
     if (facts) {
         *facts = found;
     }
-    return loaded;
+    // Every refusal above carries its message.
+    if (!ORV_CHECK(loaded || !outcome.Ok())) {
+        outcome.MarkFailed();
+    }
+    return outcome;
 }
 
 std::string ReadablePictureFormats() {

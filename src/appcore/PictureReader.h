@@ -25,12 +25,13 @@ struct PictureFacts {
     bool dithered = false;
 };
 
-// Loads path, converts it and fits it to 74 x 62 as choices say. On failure
-// the user has been told why, with the file's name, and the bitmap is empty:
-// a file no reader knows gets a message naming the formats that are read, a
-// damaged one a message of its own, an 8-bit bitmap the bitmap loader's.
-bool LoadPictureIcon(const std::string& path, const IconChoices& choices, IconBitmap& bitmap,
-                     PictureFacts* facts = nullptr);
+// Loads path, converts it and fits it to 74 x 62 as choices say. A failure
+// carries the message saying why, with the file's name, and leaves the bitmap
+// empty: a file no reader knows gets a message naming the formats that are
+// read, a damaged one a message of its own, an 8-bit bitmap the bitmap
+// loader's.
+Outcome LoadPictureIcon(const std::string& path, const IconChoices& choices, IconBitmap& bitmap,
+                        PictureFacts* facts = nullptr);
 
 // The formats named to the user, as "BMP, GIF, JPEG, PNG, TIFF and WebP":
 // those of the common ones that a reader is installed for.

@@ -88,6 +88,13 @@ bool IsMediaCommand(const std::string& command) {
 
 }  // namespace
 
+bool PrintMessages(const Outcome& outcome) {
+    for (const UserMessage& message : outcome.Messages()) {
+        std::fprintf(stderr, "%s\n", message.text.c_str());
+    }
+    return outcome.Ok();
+}
+
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "%s\n", FormatString(IDM_USAGE_ERROR, "orv-cli", message).c_str());
     return kExitUsage;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
+
 namespace orv::cli {
 
 // Exit codes.
@@ -15,6 +17,10 @@ constexpr int kExitNoPort = 3;
 int Run(const std::vector<std::string>& args);
 
 int RunModels();
+
+// Prints the messages of Qt-free work on standard error, a line each, as
+// soon as the work returns; true when it succeeded.
+bool PrintMessages(const Outcome& outcome);
 
 // Prints "orv-cli: message" and the usage on standard error; returns kExitUsage.
 int UsageError(const std::string& message);

@@ -132,7 +132,7 @@ int RunImportIcons(const CommandLine& cl) {
     const IconChoices choices = Choices(*args);
     for (IconToImport& icon : icons) {
         IconBitmap bitmap;
-        if (!LoadPictureIcon(icon.path, choices, bitmap)) {
+        if (!PrintMessages(LoadPictureIcon(icon.path, choices, bitmap))) {
             return kExitFailed;
         }
         icon.block = EncodeIconImage(bitmap);
@@ -140,13 +140,13 @@ int RunImportIcons(const CommandLine& cl) {
             return kExitFailed;
         }
     }
-    if (!DeleteImportFile(kIconImportFileName)) {
+    if (!PrintMessages(DeleteImportFile(kIconImportFileName))) {
         return kExitFailed;
     }
     for (const IconToImport& icon : icons) {
-        if (!AppendIconRecords(icon.name, icon.block)) {
+        if (!PrintMessages(AppendIconRecords(icon.name, icon.block))) {
             // Some icons without the rest would look like a finished import.
-            DeleteImportFile(kIconImportFileName);
+            PrintMessages(DeleteImportFile(kIconImportFileName));
             return kExitFailed;
         }
     }
@@ -172,7 +172,7 @@ int RunImportSound(const CommandLine& cl) {
     try {
         ::close(OpenRegularFile(source, O_RDONLY));
     } catch (const FileError& e) {
-        ReportFileError(e);
+        std::fprintf(stderr, "%s\n", e.Message().c_str());
         return kExitFailed;
     }
     // The bytes go as they are; a file that is no WAV sound may be a mistake.
@@ -180,7 +180,8 @@ int RunImportSound(const CommandLine& cl) {
         std::fprintf(stderr, "orv-cli: %s\n",
                      FormatString(IDM_SOUND_NOT_WAVE_WARNING, source).c_str());
     }
-    if (!DeleteImportFile(kSoundImportFileName) || !WriteSoundRecords(source)) {
+    if (!PrintMessages(DeleteImportFile(kSoundImportFileName)) ||
+        !PrintMessages(WriteSoundRecords(source))) {
         return kExitFailed;
     }
     if (args->prepareOnly) {
@@ -197,8 +198,8 @@ int RunConvertIcon(const CommandLine& cl) {
         return kExitUsage;
     }
     IconBitmap bitmap;
-    if (!LoadPictureIcon(args->files[0], Choices(*args), bitmap) ||
-        !WriteIconBitmapFile(bitmap, args->files[1])) {
+    if (!PrintMessages(LoadPictureIcon(args->files[0], Choices(*args), bitmap)) ||
+        !PrintMessages(WriteIconBitmapFile(bitmap, args->files[1]))) {
         return kExitFailed;
     }
     return kExitOk;

@@ -7,10 +7,6 @@
 
 namespace orv {
 
-void CORVException::ReportError() const {
-    CurrentReporter().ShowMessage(m_strText, MessageIcon::None);
-}
-
 void ThrowORVException(int messageId) {
     throw CORVException(LoadString(messageId), messageId);
 }
@@ -115,10 +111,6 @@ FileError FileError::FromErrno(int err, std::string fileName) {
 
 std::string FileError::Message() const {
     return m_message;
-}
-
-void ReportFileError(const FileError& error) {
-    CurrentReporter().ShowMessage(error.Message(), MessageIcon::Exclamation);
 }
 
 int HexDigitValue(char c) {

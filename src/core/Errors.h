@@ -18,9 +18,6 @@ public:
     int MessageId() const { return m_nMessageId; }
     const std::string& Text() const { return m_strText; }
 
-    // Shows the text in a message box with an OK button.
-    void ReportError() const;
-
 private:
     int m_nMessageId;
     std::string m_strText;
@@ -78,9 +75,6 @@ private:
 
 FileErrorCause CauseFromErrno(int err);
 int MessageIdForCause(FileErrorCause cause);
-
-// Shows the standard file-error text of the error in a message box (OK only).
-void ReportFileError(const FileError& error);
 
 // 0-15 for '0'-'9' and 'A'-'F'; anything else raises message 133.
 int HexDigitValue(char c);

@@ -17,7 +17,8 @@ struct UserMessage {
     MessageIcon icon = MessageIcon::None;
 };
 
-class Outcome {
+// Discarding one would drop the user's messages unseen.
+class [[nodiscard]] Outcome {
 public:
     // Success with nothing to say.
     Outcome() = default;
@@ -30,6 +31,11 @@ public:
     void Fail(const FileError& error);
     // Adds a message and leaves success as it is.
     void Tell(std::string text, MessageIcon icon);
+    // Marks the work as failed with nothing to add: the failure has already
+    // been reported as an internal error.
+    void MarkFailed() { m_bOk = false; }
+    // Adds the messages of a later step after these; its failure fails this.
+    void Add(const Outcome& later);
 
     const std::vector<UserMessage>& Messages() const { return m_messages; }
     // The texts alone, in order.

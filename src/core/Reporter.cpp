@@ -15,11 +15,6 @@ void StderrReporter::ShowMessage(const std::string& text, MessageIcon) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-bool StderrReporter::AskOkCancel(const std::string& text, MessageIcon) {
-    std::fprintf(stderr, "%s\n", text.c_str());
-    return true;
-}
-
 void SetReporter(Reporter* reporter) {
     g_reporter.store(reporter);
 }

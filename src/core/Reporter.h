@@ -1,5 +1,7 @@
-// How messages reach the user. The desktop program shows message boxes,
-// orv-cli prints to standard error, tests capture.
+// How internal errors (ReportInternalError, ORV_CHECK) reach the user, from
+// whatever code and thread finds them. The desktop program shows message
+// boxes, orv-cli prints to standard error, tests capture. Every other message
+// goes back to the caller in an Outcome.
 #pragma once
 
 #include <string>
@@ -13,15 +15,12 @@ public:
     virtual ~Reporter() = default;
     // A message with an OK button only. May be called from any thread.
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
-    // A question with OK and Cancel; true for OK. May be called from any thread.
-    virtual bool AskOkCancel(const std::string& text, MessageIcon icon) = 0;
 };
 
-// Reporter that writes everything to standard error and answers OK.
+// Reporter that writes everything to standard error.
 class StderrReporter : public Reporter {
 public:
     void ShowMessage(const std::string& text, MessageIcon icon) override;
-    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 };
 
 // Installs the reporter every message goes through; null restores the default

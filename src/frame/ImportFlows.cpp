@@ -12,6 +12,7 @@
 #include "media/MediaTexts.h"
 #include "media/SoundImport.h"
 #include "mediaui/IconPropertiesDlg.h"
+#include "ui/MessageBox.h"
 #include "ui/QtText.h"
 
 namespace orv {
@@ -53,7 +54,7 @@ bool CMainFrame::OnImportIcons() {
 
 bool CMainFrame::ImportPictures(const QStringList& files) {
     // An import file that cannot be deleted would send its old icons again.
-    if (files.isEmpty() || !DeleteImportFile(kIconImportFileName)) {
+    if (files.isEmpty() || !ShowMessages(DeleteImportFile(kIconImportFileName))) {
         return false;
     }
     CIconPropertiesDlg dlg(files, this);
@@ -80,10 +81,11 @@ bool CMainFrame::OnImportSound() {
             return false;
         }
     }
-    if (!DeleteImportFile(kSoundImportFileName)) {
+    if (!ShowMessages(DeleteImportFile(kSoundImportFileName))) {
         return false;
     }
-    if (!WriteSoundRecords(source)) {
+    // A sound cut to the devices' limit is told so, and still sent.
+    if (!ShowMessages(WriteSoundRecords(source))) {
         return false;
     }
     // The progress dialog names the sound, not the intermediate file.

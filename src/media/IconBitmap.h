@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "media/DevicePalette.h"
 
 namespace orv {
@@ -79,15 +80,15 @@ struct IconBitmap {
     static int StrideFor(int width) { return (width + 3) & ~3; }
 };
 
-// Reads an 8-bit bitmap file (uncompressed or RLE8) into bitmap. On failure
-// the user is told why (the file name is part of the message) and the bitmap
-// is left empty. A top-down file is turned bottom up. In RLE8 data, deltas
+// Reads an 8-bit bitmap file (uncompressed or RLE8) into bitmap. A failure
+// carries the message saying why (the file name is part of it) and leaves the
+// bitmap empty. A top-down file is turned bottom up. In RLE8 data, deltas
 // move the position as they should, runs past a row's end are cut off there,
 // and pixels the data skips or leaves out are 0 (the file's first colour).
-bool LoadIconBitmap(const std::string& path, IconBitmap& bitmap);
+Outcome LoadIconBitmap(const std::string& path, IconBitmap& bitmap);
 // The same for a file already in memory; path only names it in messages.
-bool LoadIconBitmapFromBytes(std::span<const uint8_t> bytes, const std::string& path,
-                             IconBitmap& bitmap);
+Outcome LoadIconBitmapFromBytes(std::span<const uint8_t> bytes, const std::string& path,
+                                IconBitmap& bitmap);
 
 // Maps the colour table to device palette indices, rewrites every pixel as
 // its device index and replaces the table by the device colour table. Pixels
@@ -95,7 +96,7 @@ bool LoadIconBitmapFromBytes(std::span<const uint8_t> bytes, const std::string& 
 void ConvertToDevicePalette(IconBitmap& bitmap);
 
 // Loads, converts and fits to 74 x 62: the whole way from a file to an icon.
-// A failed load leaves the bitmap empty.
-bool LoadAndConvertIcon(const std::string& path, bool keepAspect, IconBitmap& bitmap);
+// A failed load leaves the bitmap empty and carries the loader's message.
+Outcome LoadAndConvertIcon(const std::string& path, bool keepAspect, IconBitmap& bitmap);
 
 }  // namespace orv

@@ -46,10 +46,12 @@ std::vector<uint8_t> IconBitmapFileBytes(const IconBitmap& bitmap) {
     return out;
 }
 
-bool WriteIconBitmapFile(const IconBitmap& bitmap, const std::string& path) {
+Outcome WriteIconBitmapFile(const IconBitmap& bitmap, const std::string& path) {
+    Outcome outcome;
     std::vector<uint8_t> bytes = IconBitmapFileBytes(bitmap);
     if (bytes.empty()) {
-        return false;
+        outcome.MarkFailed();  // reported as an internal error
+        return outcome;
     }
     // Written beside the target and put in its place when complete, so a
     // failure leaves the earlier file, or none.
@@ -57,10 +59,9 @@ bool WriteIconBitmapFile(const IconBitmap& bitmap, const std::string& path) {
         ReplaceFileContents(
             path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     } catch (const FileError& e) {
-        ReportFileError(e);
-        return false;
+        outcome.Fail(e);
     }
-    return true;
+    return outcome;
 }
 
 }  // namespace orv

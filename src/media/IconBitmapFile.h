@@ -15,7 +15,8 @@ namespace orv {
 // error) when the picture is not 74 x 62.
 std::vector<uint8_t> IconBitmapFileBytes(const IconBitmap& bitmap);
 
-// Writes those bytes to path; a file error is reported with the file's name.
-bool WriteIconBitmapFile(const IconBitmap& bitmap, const std::string& path);
+// Writes those bytes to path; a failure carries the file error with the
+// file's name.
+Outcome WriteIconBitmapFile(const IconBitmap& bitmap, const std::string& path);
 
 }  // namespace orv

@@ -12,9 +12,7 @@
 #include <new>
 
 #include "core/Errors.h"
-#include "core/Messages.h"
 #include "core/RegularFile.h"
-#include "core/Reporter.h"
 #include "core/StringTable.h"
 #include "media/IconBitmap.h"
 #include "media/LittleEndian.h"
@@ -240,22 +238,23 @@ private:
     bool m_topDown = false;
 };
 
-bool LoadFrom(ByteReader& reader, const std::string& path, IconBitmap& bitmap) {
+Outcome LoadFrom(ByteReader& reader, const std::string& path, IconBitmap& bitmap) {
     bitmap.Clear();
+    Outcome outcome;
     try {
         BitmapDecoder(reader, path, bitmap).Decode();
-        return true;
+        return outcome;
     } catch (const Refusal& refusal) {
         bitmap.Clear();
-        CurrentReporter().ShowMessage(refusal.message, MessageIcon::None);
+        outcome.Fail(refusal.message, MessageIcon::None);
     } catch (const FileError& error) {
         bitmap.Clear();
-        ReportFileError(error);
+        outcome.Fail(error);
     } catch (const std::bad_alloc&) {
         bitmap.Clear();
-        MessageBoxText(IDS_OUT_OF_MEMORY);
+        outcome.Fail(LoadString(IDS_OUT_OF_MEMORY), MessageIcon::None);
     }
-    return false;
+    return outcome;
 }
 
 }  // namespace
@@ -269,7 +268,8 @@ void IconBitmap::Clear() {
     pixels.shrink_to_fit();
 }
 
-bool LoadIconBitmap(const std::string& path, IconBitmap& bitmap) {
+Outcome LoadIconBitmap(const std::string& path, IconBitmap& bitmap) {
+    Outcome outcome;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
     try {
         int fd = OpenRegularFile(path, O_RDONLY);
@@ -281,21 +281,21 @@ bool LoadIconBitmap(const std::string& path, IconBitmap& bitmap) {
         // A folder, a pipe or a device is told as what it is.
         if (IsNotAFile(e.Cause())) {
             bitmap.Clear();
-            ReportFileError(e);
-            return false;
+            outcome.Fail(e);
+            return outcome;
         }
     }
     if (!file) {
         bitmap.Clear();
-        MessageBoxFormatted(IDM_MEDIA_OPEN_FAILED, path);
-        return false;
+        outcome.Fail(FormatString(IDM_MEDIA_OPEN_FAILED, path), MessageIcon::None);
+        return outcome;
     }
     FileReader reader(file.get(), path);
     return LoadFrom(reader, path, bitmap);
 }
 
-bool LoadIconBitmapFromBytes(std::span<const uint8_t> bytes, const std::string& path,
-                             IconBitmap& bitmap) {
+Outcome LoadIconBitmapFromBytes(std::span<const uint8_t> bytes, const std::string& path,
+                                IconBitmap& bitmap) {
     SpanReader reader(bytes);
     return LoadFrom(reader, path, bitmap);
 }

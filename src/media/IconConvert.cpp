@@ -23,14 +23,14 @@ void ConvertToDevicePalette(IconBitmap& bitmap) {
     bitmap.colourCount = kPaletteSize;
 }
 
-bool LoadAndConvertIcon(const std::string& path, bool keepAspect, IconBitmap& bitmap) {
+Outcome LoadAndConvertIcon(const std::string& path, bool keepAspect, IconBitmap& bitmap) {
     bitmap.Clear();
-    if (!LoadIconBitmap(path, bitmap)) {
-        return false;
+    Outcome outcome = LoadIconBitmap(path, bitmap);
+    if (outcome.Ok()) {
+        ConvertToDevicePalette(bitmap);
+        FitToIconSize(bitmap, keepAspect);
     }
-    ConvertToDevicePalette(bitmap);
-    FitToIconSize(bitmap, keepAspect);
-    return true;
+    return outcome;
 }
 
 }  // namespace orv

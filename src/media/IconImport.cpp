@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/Errors.h"
-#include "core/Messages.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
 #include "media/LittleEndian.h"
@@ -93,8 +92,8 @@ std::vector<uint8_t> EncodeIconImage(const IconBitmap& bitmap) {
     return block;
 }
 
-bool AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
-                       const std::string& path) {
+Outcome AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
+                          const std::string& path) {
     if (!ORV_CHECK(name.size() <= kMaxIconNameLength)) {
         name = name.substr(0, kMaxIconNameLength);
     }
@@ -116,8 +115,9 @@ bool AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
         earlier = ReadRegularFile(path);
     } catch (const FileError& e) {
         if (e.Cause() != FileErrorCause::FileNotFound) {
-            MessageBoxText(IDS_ICON_FILE_OPEN_ERROR);
-            return false;
+            Outcome outcome;
+            outcome.Fail(LoadString(IDS_ICON_FILE_OPEN_ERROR), MessageIcon::None);
+            return outcome;
         }
     }
     return WriteImportFile(path, IDS_ICON_FILE_OPEN_ERROR, [&](FileReplacement& file) {

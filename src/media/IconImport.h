@@ -23,10 +23,10 @@ std::vector<uint8_t> EncodeIconImage(const IconBitmap& bitmap);
 
 // Appends one icon to the icon import file: a header record with the name,
 // then the block in numbered pieces of 32 bytes. A file that cannot be opened
-// shows message 32791; a failed write is reported and leaves the file as it
-// was, so it never holds half an icon.
-bool AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
-                       const std::string& path = kIconImportFileName);
+// fails with message 32791, a failed write with its file-error text; either
+// leaves the file as it was, so it never holds half an icon.
+Outcome AppendIconRecords(std::string_view name, const std::vector<uint8_t>& block,
+                          const std::string& path = kIconImportFileName);
 
 // The name a picture file suggests: its base name cut to 8 characters and
 // before the first character that may not stand in a name.

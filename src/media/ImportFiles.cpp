@@ -8,7 +8,7 @@
 
 #include "core/Errors.h"
 #include "core/Hex.h"
-#include "core/Messages.h"
+#include "core/StringTable.h"
 
 namespace orv {
 
@@ -38,31 +38,31 @@ void AppendDataRecord(std::string& out, uint16_t sequence, std::span<const uint8
     AppendImportRecord(out, 'n', std::span<const uint8_t>(payload, 2 + piece.size()));
 }
 
-bool WriteImportFile(const std::string& path, int openErrorId,
-                     const std::function<void(FileReplacement&)>& write) {
+Outcome WriteImportFile(const std::string& path, int openErrorId,
+                        const std::function<void(FileReplacement&)>& write) {
+    Outcome outcome;
     std::optional<FileReplacement> file;
     try {
         file.emplace(path);
     } catch (const FileError&) {
-        MessageBoxText(openErrorId);
-        return false;
+        outcome.Fail(LoadString(openErrorId), MessageIcon::None);
+        return outcome;
     }
     try {
         write(*file);
         file->Commit();
     } catch (const FileError& e) {
-        ReportFileError(e);
-        return false;
+        outcome.Fail(e);
     }
-    return true;
+    return outcome;
 }
 
-bool DeleteImportFile(const std::string& path) {
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT) {
-        return true;
+Outcome DeleteImportFile(const std::string& path) {
+    Outcome outcome;
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        outcome.Fail(FileError::FromErrno(errno, path));
     }
-    ReportFileError(FileError::FromErrno(errno, path));
-    return false;
+    return outcome;
 }
 
 }  // namespace orv

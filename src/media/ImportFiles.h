@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/FileReplacement.h"
+#include "core/Outcome.h"
 
 namespace orv {
 
@@ -26,15 +27,15 @@ void AppendImportRecord(std::string& out, char letter, std::span<const uint8_t> 
 void AppendDataRecord(std::string& out, uint16_t sequence, std::span<const uint8_t> piece);
 
 // Writes an import file through write, into a replacement that takes its
-// place only when complete. A file that cannot be begun shows message
-// openErrorId; a FileError from write (the output's or a source's) is
-// reported. False on any failure, which leaves the earlier file.
-bool WriteImportFile(const std::string& path, int openErrorId,
-                     const std::function<void(FileReplacement&)>& write);
+// place only when complete. A file that cannot be begun fails with message
+// openErrorId, a FileError from write (the output's or a source's) with its
+// file-error text. Any failure leaves the earlier file.
+Outcome WriteImportFile(const std::string& path, int openErrorId,
+                        const std::function<void(FileReplacement&)>& write);
 
 // Deletes an import file before a new one is made. A missing file is fine;
-// any other failure is reported, since the new data would otherwise join the
-// old.
-bool DeleteImportFile(const std::string& path);
+// any other failure fails with the file-error text, since the new data would
+// otherwise join the old.
+Outcome DeleteImportFile(const std::string& path);
 
 }  // namespace orv

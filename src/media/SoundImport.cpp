@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/Errors.h"
-#include "core/Messages.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
 #include "media/LittleEndian.h"
@@ -65,7 +64,8 @@ void FitWaveHeaderToLength(std::span<uint8_t> bytes) {
     }
 }
 
-bool WriteSoundRecords(const std::string& sourcePath, const std::string& outputPath) {
+Outcome WriteSoundRecords(const std::string& sourcePath, const std::string& outputPath) {
+    Outcome outcome;
     // The source first: a name that is no file is told as what it is, and no
     // import file is begun for it.
     std::optional<FileHandle> source;
@@ -73,20 +73,21 @@ bool WriteSoundRecords(const std::string& sourcePath, const std::string& outputP
         source.emplace(OpenRegularFile(sourcePath, O_RDONLY));
     } catch (const FileError& e) {
         if (IsNotAFile(e.Cause())) {
-            ReportFileError(e);
+            outcome.Fail(e);
         } else {
-            MessageBoxText(IDS_SOUND_FILE_OPEN_ERROR);
+            outcome.Fail(LoadString(IDS_SOUND_FILE_OPEN_ERROR), MessageIcon::None);
         }
-        return false;
+        return outcome;
     }
     struct stat info {};
     if (::fstat(source->Fd(), &info) != 0) {
-        ReportFileError(FileError::FromErrno(errno, sourcePath));
-        return false;
+        outcome.Fail(FileError::FromErrno(errno, sourcePath));
+        return outcome;
     }
     size_t size = kMaxSoundBytes;
     if (static_cast<uintmax_t>(info.st_size) > kMaxSoundBytes) {
-        MessageBoxText(IDS_SOUND_TOO_BIG);
+        // Only a warning: what fits is still sent.
+        outcome.Tell(LoadString(IDS_SOUND_TOO_BIG), MessageIcon::None);
     } else {
         size = static_cast<size_t>(info.st_size);
     }
@@ -94,7 +95,7 @@ bool WriteSoundRecords(const std::string& sourcePath, const std::string& outputP
     const bool shortened = static_cast<uintmax_t>(info.st_size) > kMaxSoundBytes;
 
     // The import file appears only once it is complete: a failure leaves none.
-    return WriteImportFile(outputPath, IDS_SOUND_FILE_OPEN_ERROR, [&](FileReplacement& out) {
+    outcome.Add(WriteImportFile(outputPath, IDS_SOUND_FILE_OPEN_ERROR, [&](FileReplacement& out) {
         // At most kMaxSoundBytes: the whole of what is sent fits in memory.
         std::vector<uint8_t> sound(size);
         // A source that ends early sends nothing past its end.
@@ -116,7 +117,8 @@ bool WriteSoundRecords(const std::string& sourcePath, const std::string& outputP
             }
         }
         out.Write(text);
-    });
+    }));
+    return outcome;
 }
 
 }  // namespace orv

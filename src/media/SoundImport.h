@@ -25,15 +25,14 @@ bool SoundLooksLikeWave(const std::string& path);
 void FitWaveHeaderToLength(std::span<uint8_t> bytes);
 
 // Writes the header record N01DD21 and then the source's bytes in numbered
-// pieces of 32. A longer source is cut at kMaxSoundBytes after message 32802
-// (a RIFF/WAVE file's sizes then tell what is sent);
-// a source that is shorter than it claimed ends where its data ends. A source
-// that is no file (a folder, a pipe, a device) is refused with a message
-// naming it; one that cannot be opened, and an output that cannot be created,
-// show message 32801; read and write errors are reported with the file's
-// name. The output replaces an earlier one only once it is complete. False on
-// any failure.
-bool WriteSoundRecords(const std::string& sourcePath,
-                       const std::string& outputPath = kSoundImportFileName);
+// pieces of 32. A longer source is cut at kMaxSoundBytes, with message 32802
+// told first (a RIFF/WAVE file's sizes then tell what is sent); a source that
+// is shorter than it claimed ends where its data ends. A source that is no
+// file (a folder, a pipe, a device) is refused with a message naming it; one
+// that cannot be opened, and an output that cannot be created, fail with
+// message 32801; read and write errors with the file-error text naming the
+// file. The output replaces an earlier one only once it is complete.
+Outcome WriteSoundRecords(const std::string& sourcePath,
+                          const std::string& outputPath = kSoundImportFileName);
 
 }  // namespace orv

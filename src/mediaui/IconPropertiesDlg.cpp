@@ -6,13 +6,13 @@
 
 #include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/StringTable.h"
 #include "media/IconImport.h"
 #include "media/MediaTexts.h"
 #include "mediaui/IconPreview.h"
 #include "ui/ControlIds.h"
 #include "ui/DialogButtons.h"
+#include "ui/MessageBox.h"
 #include "ui/QtText.h"
 
 namespace orv {
@@ -120,7 +120,7 @@ bool CIconPropertiesDlg::ConvertCurrent() {
         choices.dither = false;
     }
     PictureFacts facts;
-    if (!LoadPictureIcon(StdStr(m_strPath), choices, m_bitmap, &facts)) {
+    if (!ShowMessages(LoadPictureIcon(StdStr(m_strPath), choices, m_bitmap, &facts))) {
         return false;
     }
     m_bManyColours = facts.manyColours;
@@ -167,16 +167,16 @@ void CIconPropertiesDlg::accept() {
     ReadControls();
     std::string name = StdStr(m_strName);
     if (int rule = CheckIconName(name)) {
-        MessageBoxText(rule);
+        ShowMessageBox(LoadQString(rule), QMessageBox::NoIcon);
         m_edit->setFocus();
         m_edit->selectAll();
         return;
     }
-    // A file that cannot be written has been reported; the next icon may
-    // still be stored.
+    // A file that cannot be written is told, and the next icon may still be
+    // stored.
     std::vector<uint8_t> block = EncodeIconImage(m_bitmap);
     if (!block.empty()) {
-        AppendIconRecords(name, block);
+        ShowMessages(AppendIconRecords(name, block));
     }
     if (m_nNextFile < m_selection.size()) {
         LoadFile(m_selection[m_nNextFile++]);

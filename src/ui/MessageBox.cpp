@@ -60,10 +60,11 @@ QMessageBox::StandardButton ShowMessageBox(const QString& text, QMessageBox::Ico
     return answer;
 }
 
-void ShowMessages(const Outcome& outcome) {
+bool ShowMessages(const Outcome& outcome) {
     for (const UserMessage& message : outcome.Messages()) {
         ShowMessageBox(QStr(message.text), QtIcon(message.icon));
     }
+    return outcome.Ok();
 }
 
 void ShowFileError(const FileError& error) {

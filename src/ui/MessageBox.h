@@ -22,8 +22,9 @@ QMessageBox::StandardButton ShowMessageBox(
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton,
     const QString& caption = QString());
 
-// Shows the messages of Qt-free work one after the other, each with OK.
-void ShowMessages(const Outcome& outcome);
+// Shows the messages of Qt-free work one after the other, each with OK;
+// true when the work succeeded.
+bool ShowMessages(const Outcome& outcome);
 // The standard file-error text of the error, as a warning with OK.
 void ShowFileError(const FileError& error);
 

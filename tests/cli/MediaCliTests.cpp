@@ -15,6 +15,7 @@
 #include "media/IconImport.h"
 #include "media/ImportFiles.h"
 #include "media/MediaTexts.h"
+#include "media/SoundImport.h"
 #include "tests/cli/CliTestSupport.h"
 #include "tests/media/MediaTestSupport.h"
 
@@ -36,7 +37,7 @@ protected:
 
     IconBitmap Converted(const std::string& name, bool keepAspect) {
         IconBitmap bitmap;
-        EXPECT_TRUE(LoadAndConvertIcon((dir / name).string(), keepAspect, bitmap));
+        EXPECT_TRUE(LoadAndConvertIcon((dir / name).string(), keepAspect, bitmap).Ok());
         return bitmap;
     }
 
@@ -182,6 +183,16 @@ TEST_F(MediaCliTest, ImportSoundPreparesOrServesTheSoundRequest) {
         << r.err;
     EXPECT_EQ(SoundOfImportFile(ReadFileBytes(dir / kSoundImportFileName)), "Dear diary");
     EXPECT_EQ(Cli({"import-sound", "--stretch", "hello.wav"}).exitCode, 2);
+
+    // A sound longer than the devices take is cut after its warning, and still goes.
+    WriteFileBytes(dir / "long.wav", std::string(kMaxSoundBytes + 1, 'x'));
+    r = Cli({"import-sound", "--prepare-only", "long.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const size_t notWave = r.err.find(FormatString(IDM_SOUND_NOT_WAVE_WARNING, "long.wav"));
+    const size_t tooBig = r.err.find(LoadString(IDS_SOUND_TOO_BIG) + "\n");
+    EXPECT_NE(tooBig, std::string::npos) << r.err;
+    EXPECT_LT(notWave, tooBig) << r.err;
+    EXPECT_EQ(SoundOfImportFile(ReadFileBytes(dir / kSoundImportFileName)).size(), kMaxSoundBytes);
 }
 
 TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {
@@ -199,7 +210,7 @@ TEST_F(MediaCliTest, ConvertIconWritesTheIconAsAnEightBitBitmap) {
 
     // The loader reads the written icon back to the same picture.
     IconBitmap back;
-    ASSERT_TRUE(LoadAndConvertIcon((dir / "icon.bmp").string(), true, back));
+    ASSERT_TRUE(LoadAndConvertIcon((dir / "icon.bmp").string(), true, back).Ok());
     IconBitmap written = Converted("tall.bmp", false);
     for (int y = 0; y < kIconHeight; ++y) {
         ASSERT_EQ(RowOf(back, y), RowOf(written, y)) << "row " << y;
@@ -228,7 +239,7 @@ TEST_F(MediaCliTest, PictureFlagsChooseFittingAndDithering) {
     ASSERT_TRUE(photo.save(QString::fromStdString((dir / "photo.png").string())));
     auto expected = [&](IconChoices choices) {
         IconBitmap bitmap;
-        EXPECT_TRUE(LoadPictureIcon((dir / "photo.png").string(), choices, bitmap));
+        EXPECT_TRUE(LoadPictureIcon((dir / "photo.png").string(), choices, bitmap).Ok());
         std::vector<uint8_t> bytes = IconBitmapFileBytes(bitmap);
         return std::string(bytes.begin(), bytes.end());
     };
@@ -262,7 +273,8 @@ TEST_F(MediaCliTest, PictureFlagsChooseFittingAndDithering) {
     Result r = Cli({"import-icons", "--prepare-only", "photo.png"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     IconBitmap bitmap;
-    ASSERT_TRUE(LoadPictureIcon((dir / "photo.png").string(), {IconFitting::Crop, false}, bitmap));
+    ASSERT_TRUE(
+        LoadPictureIcon((dir / "photo.png").string(), {IconFitting::Crop, false}, bitmap).Ok());
     ASSERT_EQ(ImportedIcons().size(), 1u);
     EXPECT_EQ(ImportedIcons()[0].block, EncodeIconImage(bitmap));
 

@@ -41,6 +41,13 @@ void ExpectModeAndOwner(const std::string& path, mode_t mode, bool ownerChanged)
     }
 }
 
+bool MessageLog::Keep(const Outcome& outcome) {
+    for (const UserMessage& message : outcome.Messages()) {
+        m_messages.push_back(message.text);
+    }
+    return outcome.Ok();
+}
+
 CapturingReporter::CapturingReporter() {
     SetReporter(this);
 }
@@ -53,36 +60,14 @@ void CapturingReporter::ShowMessage(const std::string& text, MessageIcon) {
     m_messages.push_back(text);
 }
 
-bool CapturingReporter::AskOkCancel(const std::string& text, MessageIcon) {
-    std::lock_guard lock(m_mutex);
-    m_questions.push_back(text);
-    if (m_answers.empty()) {
-        return true;
-    }
-    bool answer = m_answers.front();
-    m_answers.erase(m_answers.begin());
-    return answer;
-}
-
-void CapturingReporter::QueueAnswer(bool ok) {
-    std::lock_guard lock(m_mutex);
-    m_answers.push_back(ok);
-}
-
 std::vector<std::string> CapturingReporter::Messages() const {
     std::lock_guard lock(m_mutex);
     return m_messages;
 }
 
-std::vector<std::string> CapturingReporter::Questions() const {
-    std::lock_guard lock(m_mutex);
-    return m_questions;
-}
-
 void CapturingReporter::Clear() {
     std::lock_guard lock(m_mutex);
     m_messages.clear();
-    m_questions.clear();
 }
 
 TempDir::TempDir() {

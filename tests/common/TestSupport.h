@@ -10,12 +10,25 @@
 #include <string>
 #include <vector>
 
+#include "core/Outcome.h"
 #include "core/Reporter.h"
 
 namespace orv::test {
 
-// Records every message instead of showing it. Answers questions from a queue
-// of scripted answers (OK when the queue is empty). Installs itself for its
+// Keeps the messages of the outcomes handed to it, in the order the dialog or
+// command would show them.
+class MessageLog {
+public:
+    // True when the work succeeded.
+    bool Keep(const Outcome& outcome);
+    const std::vector<std::string>& Messages() const { return m_messages; }
+    void Clear() { m_messages.clear(); }
+
+private:
+    std::vector<std::string> m_messages;
+};
+
+// Records every internal error instead of showing it. Installs itself for its
 // lifetime.
 class CapturingReporter : public Reporter {
 public:
@@ -23,18 +36,13 @@ public:
     ~CapturingReporter() override;
 
     void ShowMessage(const std::string& text, MessageIcon icon) override;
-    bool AskOkCancel(const std::string& text, MessageIcon icon) override;
 
-    void QueueAnswer(bool ok);
     std::vector<std::string> Messages() const;
-    std::vector<std::string> Questions() const;
     void Clear();
 
 private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_messages;
-    std::vector<std::string> m_questions;
-    std::vector<bool> m_answers;
 };
 
 // A fresh folder under the system's temporary folder, removed with its contents.

@@ -8,7 +8,6 @@
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
-#include "core/Messages.h"
 #include "core/StringTable.h"
 #include "tests/common/TestSupport.h"
 
@@ -101,9 +100,7 @@ TEST(ORVException, CarriesIdAndFinishedText) {
         FAIL();
     } catch (const CORVException& e) {
         EXPECT_EQ(e.MessageId(), 159);
-        test::CapturingReporter reporter;
-        e.ReportError();
-        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{LoadString(159)});
+        EXPECT_EQ(e.Text(), LoadString(159));
     }
 }
 
@@ -159,14 +156,12 @@ TEST(FileError, CauseFollowsErrnoAndTextNamesTheFile) {
 }
 
 TEST(MessageHelpers, StatusAndInstructionsOnlyForExistingTexts) {
-    test::CapturingReporter reporter;
     EXPECT_EQ(FormatString(IDM_DELETED_COUNT, "2"), "Deleted 2 files");
     EXPECT_FALSE(HasString(12345));
     ASSERT_TRUE(HasString(InstructionsId(4)));
     EXPECT_EQ(LoadString(InstructionsId(4)).rfind("On your Halvetch,", 0), 0u);
-    MessageBoxFormatted(IDM_BAD_OVERLAY_FILE, "k.kbd");
-    ASSERT_EQ(reporter.Messages().size(), 1u);
-    EXPECT_EQ(reporter.Messages()[0].rfind("The file k.kbd is not a valid", 0), 0u);
+    EXPECT_EQ(FormatString(IDM_BAD_OVERLAY_FILE, "k.kbd").rfind("The file k.kbd is not a valid", 0),
+              0u);
 }
 
 TEST(SerialTimeoutOption, OnlyASlashDAndDigitAtTheVeryStart) {

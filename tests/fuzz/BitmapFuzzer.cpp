@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orv::fuzz::FuzzReporter::Install();
 
     orv::IconBitmap bitmap;
-    if (!orv::LoadIconBitmapFromBytes({data, size}, "fuzz.bmp", bitmap)) {
+    if (!orv::LoadIconBitmapFromBytes({data, size}, "fuzz.bmp", bitmap).Ok()) {
         Require(bitmap.pixels.empty(), "a refused file leaves no pixels");
         return 0;
     }
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> block = orv::EncodeIconImage(bitmap);
     Require(!block.empty() && block.size() <= 10000, "the block fits its 10000-byte buffer");
     orv::IconBitmap decoded;
-    Require(orv::LoadIconBitmapFromBytes(AsRle8File(block), "block.bmp", decoded),
+    Require(orv::LoadIconBitmapFromBytes(AsRle8File(block), "block.bmp", decoded).Ok(),
             "the block decodes");
     for (int y = 0; y < orv::kIconHeight; ++y) {
         for (int x = 0; x < orv::kIconWidth; ++x) {

@@ -23,7 +23,6 @@ public:
             std::abort();
         }
     }
-    bool AskOkCancel(const std::string&, MessageIcon) override { return true; }
 
     // Installs one reporter for the whole run.
     static void Install() {

@@ -24,7 +24,6 @@ using orv::fuzz::Require;
 class QuietReporter : public orv::Reporter {
 public:
     void ShowMessage(const std::string&, orv::MessageIcon) override {}
-    bool AskOkCancel(const std::string&, orv::MessageIcon) override { return true; }
 };
 
 // The end of the input is a time-out, as on the line.

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orv::fuzz::FuzzReporter::Install();
     orv::fuzz::InputFile input(data, size);
     const std::string output = OutputFolder() + "/" + orv::kSoundImportFileName;
-    Require(orv::WriteSoundRecords(input.Path(), output), "a sound of this size is taken");
+    Require(orv::WriteSoundRecords(input.Path(), output).Ok(), "a sound of this size is taken");
 
     orv::TransferFile file;
     file.OpenForRead(output);

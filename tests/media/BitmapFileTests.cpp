@@ -8,7 +8,7 @@ namespace orv {
 namespace {
 
 TEST(IconBitmapFile, IsAPlainEightBitBitmapThatLoadsBack) {
-    test::CapturingReporter reporter;
+    test::MessageLog shown;
     IconBitmap icon = test::MakePicture(74, 62, [](int x, int y) { return (x + 7 * y) % 256; });
     std::vector<uint8_t> bytes = IconBitmapFileBytes(icon);
     ASSERT_EQ(bytes.size(), 14u + 40 + 1024 + 62 * 76);
@@ -25,9 +25,9 @@ TEST(IconBitmapFile, IsAPlainEightBitBitmapThatLoadsBack) {
 
     test::TempDir dir;
     const std::string path = (dir / "icon.bmp").string();
-    ASSERT_TRUE(WriteIconBitmapFile(icon, path));
+    ASSERT_TRUE(shown.Keep(WriteIconBitmapFile(icon, path)));
     IconBitmap loaded;
-    ASSERT_TRUE(LoadIconBitmap(path, loaded));
+    ASSERT_TRUE(shown.Keep(LoadIconBitmap(path, loaded)));
     EXPECT_EQ(loaded.Width(), 74);
     EXPECT_EQ(loaded.Height(), 62);
     for (int y = 0; y < 62; ++y) {
@@ -38,16 +38,16 @@ TEST(IconBitmapFile, IsAPlainEightBitBitmapThatLoadsBack) {
         const PaletteColour& c = DevicePalette()[i];
         ASSERT_EQ(loaded.colourTable[i], (RgbQuad{c.blue, c.green, c.red, 0}));
     }
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(shown.Messages().empty());
 }
 
 TEST(IconBitmapFile, WriteFailureIsReported) {
-    test::CapturingReporter reporter;
+    test::MessageLog shown;
     test::TempDir dir;
     IconBitmap icon = test::MakePicture(74, 62, [](int, int) { return 1; });
-    EXPECT_FALSE(WriteIconBitmapFile(icon, (dir / "no" / "icon.bmp").string()));
-    ASSERT_EQ(reporter.Messages().size(), 1u);
-    EXPECT_NE(reporter.Messages()[0].find("icon.bmp"), std::string::npos);
+    EXPECT_FALSE(shown.Keep(WriteIconBitmapFile(icon, (dir / "no" / "icon.bmp").string())));
+    ASSERT_EQ(shown.Messages().size(), 1u);
+    EXPECT_NE(shown.Messages()[0].find("icon.bmp"), std::string::npos);
 }
 
 }  // namespace

@@ -12,10 +12,10 @@ namespace orv {
 namespace {
 
 using test::BmpFields;
-using test::CapturingReporter;
 using test::GreyColours;
 using test::LoadBytes;
 using test::MakeBmp;
+using test::MessageLog;
 using test::PadRows;
 using test::RowOf;
 
@@ -52,10 +52,10 @@ std::vector<Row> RowsOf(const IconBitmap& b) {
 }
 
 TEST(LoadIconBitmap, ReadsAnUncompressedFile) {
-    CapturingReporter reporter;
+    MessageLog shown;
     IconBitmap b;
-    ASSERT_TRUE(LoadBytes(MakeBmp(Plain()), b));
-    EXPECT_TRUE(reporter.Messages().empty());
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(Plain()), b)));
+    EXPECT_TRUE(shown.Messages().empty());
     EXPECT_EQ(b.Width(), 5);
     EXPECT_EQ(b.Height(), 3);
     EXPECT_EQ(b.Stride(), 8);
@@ -69,79 +69,80 @@ TEST(LoadIconBitmap, ReadsAnUncompressedFile) {
 }
 
 TEST(LoadIconBitmap, ZeroColoursUsedMeansAllOfThem) {
-    CapturingReporter reporter;
+    MessageLog shown;
     BmpFields s = Plain();
     s.clrUsed = 0;
     s.colours = GreyColours(256);
     IconBitmap b;
-    ASSERT_TRUE(LoadBytes(MakeBmp(s), b));
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(s), b)));
     EXPECT_EQ(b.colourCount, 256);
     EXPECT_EQ(RowsOf(b), kRows);
 }
 
 TEST(LoadIconBitmap, TopDownRowsAreStoredBottomFirst) {
-    CapturingReporter reporter;
+    MessageLog shown;
     BmpFields s = Plain();
     s.height = -3;
     s.data = PadRows({kRows[2], kRows[1], kRows[0]});
     IconBitmap b;
-    ASSERT_TRUE(LoadBytes(MakeBmp(s), b));
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(s), b)));
     EXPECT_EQ(b.Height(), 3);
     EXPECT_EQ(RowsOf(b), kRows);
 }
 
 TEST(LoadIconBitmap, Rle8DecodesToTheSamePixels) {
-    CapturingReporter reporter;
+    MessageLog shown;
     IconBitmap b;
-    ASSERT_TRUE(LoadBytes(MakeBmp(Rle({
-                              0, 5, 1, 2, 3, 4, 5, 0,  // absolute run with its pad byte
-                              0, 0,                    // end of line
-                              5, 6, 0, 0,              // a run of five
-                              1, 7, 1, 8, 3, 9, 0, 1,  // short runs, then end of bitmap
-                          })),
-                          b));
-    EXPECT_TRUE(reporter.Messages().empty());
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(Rle({
+                                         0, 5, 1, 2, 3, 4, 5, 0,  // absolute run with its pad byte
+                                         0, 0,                    // end of line
+                                         5, 6, 0, 0,              // a run of five
+                                         1, 7, 1, 8, 3, 9, 0, 1,  // short runs, then end of bitmap
+                                     })),
+                                     b)));
+    EXPECT_TRUE(shown.Messages().empty());
     EXPECT_EQ(RowsOf(b), kRows);
     EXPECT_EQ(b.infoHeader.compression, 0u);
 }
 
 TEST(LoadIconBitmap, Rle8WritesNothingOutsideThePicture) {
-    CapturingReporter reporter;
+    MessageLog shown;
     IconBitmap b;
     // Runs past the row end are cut off, not carried into the next row;
     // pixels never written stay 0.
-    ASSERT_TRUE(LoadBytes(MakeBmp(Rle({
-                              9, 4, 0, 0,                    // 9 pixels into a row of 5
-                              0, 7, 1, 2, 3, 4, 5, 6, 7, 0,  // absolute run of 7
-                              0, 0,                          //
-                              2, 3,                          // row left early by end of bitmap
-                              0, 1,
-                          })),
-                          b));
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(Rle({
+                                         9, 4, 0, 0,                    // 9 pixels into a row of 5
+                                         0, 7, 1, 2, 3, 4, 5, 6, 7, 0,  // absolute run of 7
+                                         0, 0,                          //
+                                         2, 3,  // row left early by end of bitmap
+                                         0, 1,
+                                     })),
+                                     b)));
     EXPECT_EQ(RowsOf(b), (std::vector<Row>{{4, 4, 4, 4, 4}, {1, 2, 3, 4, 5}, {3, 3, 0, 0, 0}}));
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(shown.Messages().empty());
 }
 
 TEST(LoadIconBitmap, Rle8DeltaMovesRightAndUp) {
-    CapturingReporter reporter;
+    MessageLog shown;
     IconBitmap b;
-    ASSERT_TRUE(LoadBytes(MakeBmp(Rle({
-                              1, 1, 0, 2, 2, 1,  // pixel, then two right and one up
-                              2, 2, 0, 2, 9, 9,  // two pixels, then far past the picture
-                              1, 5,              // never written
-                          })),
-                          b));
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(Rle({
+                                         1, 1, 0, 2, 2, 1,  // pixel, then two right and one up
+                                         2, 2, 0, 2, 9, 9,  // two pixels, then far past the picture
+                                         1, 5,              // never written
+                                     })),
+                                     b)));
     EXPECT_EQ(RowsOf(b), (std::vector<Row>{{1, 0, 0, 0, 0}, {0, 0, 0, 2, 2}, {0, 0, 0, 0, 0}}));
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(shown.Messages().empty());
 }
 
 TEST(LoadIconBitmap, Rle8EndsAfterTheLastRowWithoutAnEndCode) {
-    CapturingReporter reporter;
+    MessageLog shown;
     IconBitmap b;
-    EXPECT_TRUE(LoadBytes(MakeBmp(Rle({5, 1, 0, 0, 5, 2, 0, 0, 5, 3, 0, 0, 0xFF, 0xFF}, 5, 3)), b));
-    EXPECT_TRUE(LoadBytes(MakeBmp(Rle({5, 1, 0, 0, 5, 2, 0, 0, 5, 3}, 5, 3)), b));
+    EXPECT_TRUE(shown.Keep(
+        LoadBytes(MakeBmp(Rle({5, 1, 0, 0, 5, 2, 0, 0, 5, 3, 0, 0, 0xFF, 0xFF}, 5, 3)), b)));
+    EXPECT_TRUE(shown.Keep(LoadBytes(MakeBmp(Rle({5, 1, 0, 0, 5, 2, 0, 0, 5, 3}, 5, 3)), b)));
     EXPECT_EQ(RowsOf(b), (std::vector<Row>{Row(5, 1), Row(5, 2), Row(5, 3)}));
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(shown.Messages().empty());
 }
 
 TEST(LoadIconBitmap, RefusesDataThatEndsEarly) {
@@ -159,10 +160,10 @@ TEST(LoadIconBitmap, RefusesDataThatEndsEarly) {
     cases.push_back(Rle({0, 2, 1}));                 // stops inside a delta
     cases.push_back(Rle({5}));                       // half a pair
     for (size_t i = 0; i < cases.size(); ++i) {
-        CapturingReporter reporter;
+        MessageLog shown;
         IconBitmap b;
-        EXPECT_FALSE(LoadBytes(MakeBmp(cases[i]), b)) << i;
-        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{truncated}) << i;
+        EXPECT_FALSE(shown.Keep(LoadBytes(MakeBmp(cases[i]), b))) << i;
+        EXPECT_EQ(shown.Messages(), std::vector<std::string>{truncated}) << i;
         EXPECT_FALSE(b.HasPixels()) << i;
         EXPECT_TRUE(b.pixels.empty()) << i;
     }
@@ -206,74 +207,74 @@ TEST(LoadIconBitmap, RefusesHostileHeaders) {
          FormatString(IDM_BITMAP_TOP_DOWN_RLE, name)},
     };
     for (const Case& c : cases) {
-        CapturingReporter reporter;
+        MessageLog shown;
         BmpFields s = Plain();
         c.change(s);
         IconBitmap b;
-        EXPECT_FALSE(LoadBytes(MakeBmp(s), b)) << c.what;
-        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{c.message}) << c.what;
+        EXPECT_FALSE(shown.Keep(LoadBytes(MakeBmp(s), b))) << c.what;
+        EXPECT_EQ(shown.Messages(), std::vector<std::string>{c.message}) << c.what;
         EXPECT_FALSE(b.HasPixels()) << c.what;
     }
 }
 
 TEST(LoadIconBitmap, RefusesAFileShorterThanItsHeaders) {
-    CapturingReporter reporter;
+    MessageLog shown;
     std::vector<uint8_t> bytes = MakeBmp(Plain());
     bytes.resize(40);
     IconBitmap b;
-    EXPECT_FALSE(LoadBytes(bytes, b, "short.bmp"));
-    EXPECT_EQ(reporter.Messages(),
+    EXPECT_FALSE(shown.Keep(LoadBytes(bytes, b, "short.bmp")));
+    EXPECT_EQ(shown.Messages(),
               std::vector<std::string>{"short.bmp" + LoadString(IDS_NOT_256_COLOURS)});
 }
 
 TEST(LoadIconBitmap, AcceptsTheLargestSide) {
-    CapturingReporter reporter;
+    MessageLog shown;
     BmpFields s = Plain();
     s.width = kMaxBitmapSide;
     s.height = 1;
     s.data = PadRows({Row(kMaxBitmapSide, 3)});
     IconBitmap b;
-    ASSERT_TRUE(LoadBytes(MakeBmp(s), b));
+    ASSERT_TRUE(shown.Keep(LoadBytes(MakeBmp(s), b)));
     EXPECT_EQ(b.Width(), kMaxBitmapSide);
     EXPECT_EQ(b.pixels.size(), static_cast<size_t>(kMaxBitmapSide));
 }
 
 TEST(LoadIconBitmap, FromFileReportsWhatWentWrong) {
     test::TempDir dir;
-    CapturingReporter reporter;
+    MessageLog shown;
     IconBitmap b;
     const std::string missing = (dir / "missing.bmp").string();
-    EXPECT_FALSE(LoadIconBitmap(missing, b));
+    EXPECT_FALSE(shown.Keep(LoadIconBitmap(missing, b)));
     // A folder opens but cannot be read.
-    EXPECT_FALSE(LoadIconBitmap(dir.Path().string(), b));
+    EXPECT_FALSE(shown.Keep(LoadIconBitmap(dir.Path().string(), b)));
     const std::string good = (dir / "good.bmp").string();
     std::vector<uint8_t> bytes = MakeBmp(Plain());
     test::WriteFileBytes(good, std::string(bytes.begin(), bytes.end()));
-    EXPECT_TRUE(LoadIconBitmap(good, b));
+    EXPECT_TRUE(shown.Keep(LoadIconBitmap(good, b)));
     EXPECT_EQ(RowsOf(b), kRows);
 
-    std::vector<std::string> messages = reporter.Messages();
+    std::vector<std::string> messages = shown.Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], "Error opening file " + missing + ".");
     EXPECT_NE(messages[1].find(dir.Path().string()), std::string::npos);
 }
 
 TEST(LoadAndConvertIcon, FailedLoadLeavesNoPicture) {
-    CapturingReporter reporter;
+    MessageLog shown;
     test::TempDir dir;
     const std::string good = (dir / "good.bmp").string();
     std::vector<uint8_t> bytes = MakeBmp(Plain());
     test::WriteFileBytes(good, std::string(bytes.begin(), bytes.end()));
     IconBitmap b;
-    ASSERT_TRUE(LoadAndConvertIcon(good, true, b));
+    ASSERT_TRUE(shown.Keep(LoadAndConvertIcon(good, true, b)));
     EXPECT_EQ(b.Width(), kIconWidth);
     EXPECT_EQ(b.Height(), kIconHeight);
     EXPECT_EQ(b.colourTable, DeviceColourTable());
 
-    EXPECT_FALSE(LoadAndConvertIcon((dir / "none.bmp").string(), true, b));
+    EXPECT_FALSE(shown.Keep(LoadAndConvertIcon((dir / "none.bmp").string(), true, b)));
     EXPECT_FALSE(b.HasPixels());
     EXPECT_TRUE(b.pixels.empty());
-    EXPECT_EQ(reporter.Messages().size(), 1u);
+    EXPECT_EQ(shown.Messages().size(), 1u);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 using test::CapturingReporter;
 using test::ImportRecord;
 using test::MakePicture;
+using test::MessageLog;
 using test::ParseImportRecords;
 using test::SequenceOf;
 
@@ -85,7 +86,7 @@ TEST(EncodeIconImage, MixesRunsAndLiterals) {
 }
 
 TEST(EncodeIconImage, DecodesBackToThePicture) {
-    CapturingReporter reporter;
+    MessageLog shown;
     std::mt19937 random(6);
     std::vector<uint8_t> values(74 * 62);
     for (size_t i = 0; i < values.size(); ++i) {
@@ -104,7 +105,7 @@ TEST(EncodeIconImage, DecodesBackToThePicture) {
     fields.clrUsed = 5;
     fields.data.assign(block.begin() + 18, block.end());
     IconBitmap decoded;
-    ASSERT_TRUE(test::LoadBytes(test::MakeBmp(fields), decoded));
+    ASSERT_TRUE(shown.Keep(test::LoadBytes(test::MakeBmp(fields), decoded)));
     for (int y = 0; y < 62; ++y) {
         ASSERT_EQ(test::RowOf(decoded, y), test::RowOf(picture, y)) << y;
     }
@@ -131,14 +132,14 @@ std::vector<uint8_t> JoinPieces(const std::vector<ImportRecord>& records, size_t
 }
 
 TEST(AppendIconRecords, WritesANamedHeaderAndNumberedPieces) {
-    CapturingReporter reporter;
+    MessageLog shown;
     test::TempDir dir;
     const std::string file = (dir / kIconImportFileName).string();
     std::vector<uint8_t> block(70);
     for (size_t i = 0; i < block.size(); ++i) {
         block[i] = static_cast<uint8_t>(i * 7);
     }
-    ASSERT_TRUE(AppendIconRecords("CAT", block, file));
+    ASSERT_TRUE(shown.Keep(AppendIconRecords("CAT", block, file)));
     const std::string text = test::ReadFileBytes(file);
     EXPECT_EQ(text.substr(0, 25), "N091C434154000000000002\r\n");
     // 70 bytes: pieces of 32, 32 and 6.
@@ -147,19 +148,19 @@ TEST(AppendIconRecords, WritesANamedHeaderAndNumberedPieces) {
     EXPECT_EQ(records[3].payload.size(), 8u);
     EXPECT_EQ(JoinPieces(records, 1, 3), block);
     EXPECT_EQ(text.substr(25, 7), "n220000");
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(shown.Messages().empty());
 }
 
 TEST(AppendIconRecords, EachIconIsNumberedFromZero) {
-    CapturingReporter reporter;
+    MessageLog shown;
     test::TempDir dir;
     const std::string file = (dir / kIconImportFileName).string();
     IconBitmap one = MakePicture(74, 62, [](int x, int y) { return (x * y) % 13; });
     IconBitmap two = MakePicture(74, 62, [](int x, int) { return x % 3; });
     std::vector<uint8_t> first = EncodeIconImage(one);
     std::vector<uint8_t> second = EncodeIconImage(two);
-    ASSERT_TRUE(AppendIconRecords("Abcdefgh", first, file));
-    ASSERT_TRUE(AppendIconRecords("b", second, file));
+    ASSERT_TRUE(shown.Keep(AppendIconRecords("Abcdefgh", first, file)));
+    ASSERT_TRUE(shown.Keep(AppendIconRecords("b", second, file)));
 
     std::vector<ImportRecord> records = ParseImportRecords(test::ReadFileBytes(file));
     const size_t firstCount = (first.size() + 31) / 32;
@@ -177,24 +178,24 @@ TEST(AppendIconRecords, EachIconIsNumberedFromZero) {
 }
 
 TEST(AppendIconRecords, FileThatCannotBeOpenedIsReported) {
-    CapturingReporter reporter;
+    MessageLog shown;
     test::TempDir dir;
-    EXPECT_FALSE(AppendIconRecords("CAT", {1, 2, 3}, (dir / "no" / kIconImportFileName).string()));
-    EXPECT_EQ(reporter.Messages(),
-              std::vector<std::string>{"Error opening \"Icons to Import.ORV\"."});
+    EXPECT_FALSE(shown.Keep(
+        AppendIconRecords("CAT", {1, 2, 3}, (dir / "no" / kIconImportFileName).string())));
+    EXPECT_EQ(shown.Messages(), std::vector<std::string>{"Error opening \"Icons to Import.ORV\"."});
 }
 
 TEST(AppendIconRecords, FullDiskIsReportedAndLeavesTheIconsBefore) {
-    CapturingReporter reporter;
+    MessageLog shown;
     test::TempDir dir;
     const std::string path = (dir / kIconImportFileName).string();
-    ASSERT_TRUE(AppendIconRecords("CAT", {1, 2, 3}, path));
+    ASSERT_TRUE(shown.Keep(AppendIconRecords("CAT", {1, 2, 3}, path)));
     const std::string before = test::ReadFileBytes(path);
     {
         test::FileSizeLimit full(before.size() + 100);
-        EXPECT_FALSE(AppendIconRecords("DOG", std::vector<uint8_t>(500, 7), path));
+        EXPECT_FALSE(shown.Keep(AppendIconRecords("DOG", std::vector<uint8_t>(500, 7), path)));
     }
-    EXPECT_EQ(reporter.Messages(),
+    EXPECT_EQ(shown.Messages(),
               std::vector<std::string>{path + " could not be written because the disk is full."});
     EXPECT_EQ(test::ReadFileBytes(path), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
@@ -203,17 +204,17 @@ TEST(AppendIconRecords, FullDiskIsReportedAndLeavesTheIconsBefore) {
 }
 
 TEST(DeleteImportFile, MissingFileIsNoErrorButAFolderIs) {
-    CapturingReporter reporter;
+    MessageLog shown;
     test::TempDir dir;
     const std::string file = (dir / kIconImportFileName).string();
     test::WriteFileBytes(file, "old icons");
-    EXPECT_TRUE(DeleteImportFile(file));
+    EXPECT_TRUE(shown.Keep(DeleteImportFile(file)));
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_TRUE(DeleteImportFile(file));
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(shown.Keep(DeleteImportFile(file)));
+    EXPECT_TRUE(shown.Messages().empty());
     std::filesystem::create_directory(file);
-    EXPECT_FALSE(DeleteImportFile(file));
-    EXPECT_EQ(reporter.Messages().size(), 1u);
+    EXPECT_FALSE(shown.Keep(DeleteImportFile(file)));
+    EXPECT_EQ(shown.Messages().size(), 1u);
 }
 
 TEST(IconNames, DefaultNameAndLabelComeFromTheFileName) {

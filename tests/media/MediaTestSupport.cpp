@@ -57,7 +57,7 @@ std::vector<RgbQuad> GreyColours(int count) {
     return colours;
 }
 
-bool LoadBytes(const std::vector<uint8_t>& bytes, IconBitmap& bitmap, const std::string& name) {
+Outcome LoadBytes(const std::vector<uint8_t>& bytes, IconBitmap& bitmap, const std::string& name) {
     return LoadIconBitmapFromBytes(bytes, name, bitmap);
 }
 

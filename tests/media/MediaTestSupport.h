@@ -37,8 +37,8 @@ std::vector<uint8_t> RowOf(const IconBitmap& bitmap, int y);
 std::vector<RgbQuad> GreyColours(int count);
 
 // Loads bytes through the loader; the name only appears in messages.
-bool LoadBytes(const std::vector<uint8_t>& bytes, IconBitmap& bitmap,
-               const std::string& name = "test.bmp");
+Outcome LoadBytes(const std::vector<uint8_t>& bytes, IconBitmap& bitmap,
+                  const std::string& name = "test.bmp");
 
 // A bitmap of the given size whose pixel at (x, y) is value(x, y).
 template <typename F>

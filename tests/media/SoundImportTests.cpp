@@ -11,8 +11,8 @@
 namespace orv {
 namespace {
 
-using test::CapturingReporter;
 using test::ImportRecord;
+using test::MessageLog;
 using test::ParseImportRecords;
 using test::SequenceOf;
 
@@ -31,11 +31,11 @@ protected:
     // Writes a source of these bytes and imports it; the output's text.
     std::string Import(const std::string& source, bool expectOk = true) {
         test::WriteFileBytes(m_source, source);
-        EXPECT_EQ(WriteSoundRecords(m_source.string(), m_output.string()), expectOk);
+        EXPECT_EQ(m_shown.Keep(WriteSoundRecords(m_source.string(), m_output.string())), expectOk);
         return test::ReadFileBytes(m_output);
     }
 
-    CapturingReporter m_reporter;
+    MessageLog m_shown;
     test::TempDir m_dir;
     std::filesystem::path m_source = m_dir / "voice.wav";
     std::filesystem::path m_output = m_dir / kSoundImportFileName;
@@ -43,7 +43,7 @@ protected:
 
 TEST_F(SoundImport, EmptySourceGivesTheHeaderOnly) {
     EXPECT_EQ(Import(""), kHeaderLine);
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_shown.Messages().empty());
 }
 
 TEST_F(SoundImport, PiecesOf32AreNumbered) {
@@ -63,12 +63,12 @@ TEST_F(SoundImport, PiecesOf32AreNumbered) {
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[2].payload.size(), 3u);  // L = 0x03
     EXPECT_EQ(SequenceOf(records[2]), 1);
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_shown.Messages().empty());
 }
 
 TEST_F(SoundImport, LimitCutsLongerSourcesAfterAWarning) {
     const std::string full = Import(Bytes(kMaxSoundBytes));
-    EXPECT_TRUE(m_reporter.Messages().empty());
+    EXPECT_TRUE(m_shown.Messages().empty());
     std::vector<ImportRecord> records = ParseImportRecords(full);
     ASSERT_EQ(records.size(), 30001u);
     EXPECT_EQ(records.back().payload[0], 0x75);
@@ -76,7 +76,7 @@ TEST_F(SoundImport, LimitCutsLongerSourcesAfterAWarning) {
     EXPECT_EQ(records.back().payload.size(), 34u);
 
     const std::string cut = Import(Bytes(kMaxSoundBytes + 1));
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{LoadString(IDS_SOUND_TOO_BIG)});
+    EXPECT_EQ(m_shown.Messages(), std::vector<std::string>{LoadString(IDS_SOUND_TOO_BIG)});
     EXPECT_TRUE(cut == full);
 }
 
@@ -99,7 +99,7 @@ std::string Wave(uint32_t dataBytes) {
 TEST_F(SoundImport, ShortenedWaveSaysHowMuchItHolds) {
     const std::string wave = Wave(1200000);
     const std::string sent = test::SoundOfImportFile(Import(wave));
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>{LoadString(IDS_SOUND_TOO_BIG)});
+    EXPECT_EQ(m_shown.Messages(), std::vector<std::string>{LoadString(IDS_SOUND_TOO_BIG)});
     ASSERT_EQ(sent.size(), kMaxSoundBytes);
     const size_t dataSize = wave.find("data") + 4;
     std::string expected = wave.substr(0, kMaxSoundBytes);
@@ -127,10 +127,10 @@ TEST_F(SoundImport, SourceThatIsNoFileIsRefusedAtOnceByWhatItIs) {
     // device is no sound. None of them begins an import file.
     std::filesystem::path fifo = m_dir / "pipe.wav";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(WriteSoundRecords(fifo.string(), m_output.string()));
-    EXPECT_FALSE(WriteSoundRecords(m_dir.Path().string(), m_output.string()));
-    EXPECT_FALSE(WriteSoundRecords("/dev/zero", m_output.string()));
-    EXPECT_EQ(m_reporter.Messages(),
+    EXPECT_FALSE(m_shown.Keep(WriteSoundRecords(fifo.string(), m_output.string())));
+    EXPECT_FALSE(m_shown.Keep(WriteSoundRecords(m_dir.Path().string(), m_output.string())));
+    EXPECT_FALSE(m_shown.Keep(WriteSoundRecords("/dev/zero", m_output.string())));
+    EXPECT_EQ(m_shown.Messages(),
               (std::vector<std::string>{fifo.string() + " is a named pipe, not a file.",
                                         m_dir.Path().string() + " is a folder, not a file.",
                                         "/dev/zero is a device, not a file."}));
@@ -139,10 +139,11 @@ TEST_F(SoundImport, SourceThatIsNoFileIsRefusedAtOnceByWhatItIs) {
 
 TEST_F(SoundImport, FilesThatCannotBeOpenedAreReported) {
     const std::string message = "Error opening \"Sound File to Import.ORV\".";
-    EXPECT_FALSE(WriteSoundRecords((m_dir / "none.wav").string(), m_output.string()));
+    EXPECT_FALSE(m_shown.Keep(WriteSoundRecords((m_dir / "none.wav").string(), m_output.string())));
     test::WriteFileBytes(m_source, "RIFF");
-    EXPECT_FALSE(WriteSoundRecords(m_source.string(), (m_dir / "no" / "out.ORV").string()));
-    EXPECT_EQ(m_reporter.Messages(), std::vector<std::string>(2, message));
+    EXPECT_FALSE(
+        m_shown.Keep(WriteSoundRecords(m_source.string(), (m_dir / "no" / "out.ORV").string())));
+    EXPECT_EQ(m_shown.Messages(), std::vector<std::string>(2, message));
 }
 
 TEST_F(SoundImport, FullDiskIsReportedAndLeavesTheEarlierImportFile) {
@@ -150,15 +151,28 @@ TEST_F(SoundImport, FullDiskIsReportedAndLeavesTheEarlierImportFile) {
     test::WriteFileBytes(m_source, Bytes(4000));
     {
         test::FileSizeLimit full(1000);
-        EXPECT_FALSE(WriteSoundRecords(m_source.string(), m_output.string()));
+        EXPECT_FALSE(m_shown.Keep(WriteSoundRecords(m_source.string(), m_output.string())));
     }
-    EXPECT_EQ(m_reporter.Messages(),
+    EXPECT_EQ(m_shown.Messages(),
               std::vector<std::string>{m_output.string() +
                                        " could not be written because the disk is full."});
     EXPECT_EQ(test::ReadFileBytes(m_output), kHeaderLine);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
                             std::filesystem::directory_iterator()),
               2);  // the source and the earlier import file, no temporary file
+}
+
+TEST_F(SoundImport, CutSoundThatCannotBeWrittenIsToldBothInTurn) {
+    test::WriteFileBytes(m_source, Bytes(kMaxSoundBytes + 1));
+    {
+        test::FileSizeLimit full(1000);
+        EXPECT_FALSE(m_shown.Keep(WriteSoundRecords(m_source.string(), m_output.string())));
+    }
+    EXPECT_EQ(m_shown.Messages(),
+              (std::vector<std::string>{
+                  LoadString(IDS_SOUND_TOO_BIG),
+                  m_output.string() + " could not be written because the disk is full."}));
+    EXPECT_FALSE(std::filesystem::exists(m_output));
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ protected:
     // The block the icon dialog should store for a file.
     static std::vector<uint8_t> ExpectedBlock(const QString& path, bool keepAspect) {
         IconBitmap bitmap;
-        EXPECT_TRUE(LoadAndConvertIcon(path.toStdString(), keepAspect, bitmap));
+        EXPECT_TRUE(LoadAndConvertIcon(path.toStdString(), keepAspect, bitmap).Ok());
         return EncodeIconImage(bitmap);
     }
 
@@ -117,7 +117,6 @@ QRgb DeviceRgb(uint8_t index) {
 }
 
 TEST_F(ImportTest, NameRulesKeepTheDialogOpenUntilTheNameIsGood) {
-    CapturingReporter reporter;
     CIconPropertiesDlg dlg({Bitmap("2cats.bmp")});
     ASSERT_FALSE(dlg.LoadFailed());
     dlg.show();
@@ -133,19 +132,22 @@ TEST_F(ImportTest, NameRulesKeepTheDialogOpenUntilTheNameIsGood) {
     for (const Case& c :
          {Case{"2cats", IDS_ICON_NAME_NOT_ALPHA}, Case{"", IDS_ICON_NAME_EMPTY},
           Case{"two cats", IDS_ICON_NAME_INVALID}, Case{"Kätzchen", IDS_ICON_NAME_INVALID}}) {
-        reporter.Clear();
+        ModalDriver user;
+        QString shown;
+        user.Then(ModalDriver::Answer(QMessageBox::Ok, &shown));
         dlg.NameEdit()->setText(c.name);
         dlg.OkButton()->click();
-        EXPECT_EQ(reporter.Messages(), std::vector<std::string>{LoadString(c.message)})
-            << c.name.toStdString();
+        EXPECT_TRUE(user.Done()) << c.name.toStdString();
+        EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
+        EXPECT_EQ(shown.toStdString(), LoadString(c.message)) << c.name.toStdString();
         EXPECT_TRUE(dlg.isVisible());
     }
     EXPECT_FALSE(fs::exists(kIconImportFileName));
 
-    reporter.Clear();
+    ModalDriver user;
     dlg.NameEdit()->setText("Cats_2-b");
     dlg.OkButton()->click();
-    EXPECT_TRUE(reporter.Messages().empty());
+    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(ImportedNames(), std::vector<std::string>{"Cats_2-b"});
@@ -187,23 +189,28 @@ TEST_F(ImportTest, KeepAspectToggleConvertsAgainAndRepaintsThePreview) {
 }
 
 TEST_F(ImportTest, IconThatCannotBeStoredIsReportedAndALaterBadFileCancels) {
-    CapturingReporter reporter;
     fs::path notBitmap = m_dir / "notes.bmp";
     WriteFileBytes(notBitmap, "Dear diary");
     fs::create_directory(kIconImportFileName);  // cannot be opened for appending
     CIconPropertiesDlg dlg({Bitmap("a.bmp"), Bitmap("b.bmp"), QString::fromStdString(notBitmap)});
     dlg.show();
+    ModalDriver user;
+    QString notStored;
+    user.Then(ModalDriver::Answer(QMessageBox::Ok, &notStored));
     dlg.OkButton()->click();
-    EXPECT_EQ(reporter.Messages(), std::vector<std::string>{LoadString(IDS_ICON_FILE_OPEN_ERROR)});
+    EXPECT_TRUE(user.Done());
+    EXPECT_EQ(notStored.toStdString(), LoadString(IDS_ICON_FILE_OPEN_ERROR));
     ASSERT_TRUE(dlg.isVisible());  // on to the next file all the same
     EXPECT_TRUE(dlg.PathName().endsWith("/b.bmp"));
 
     fs::remove(kIconImportFileName);
-    reporter.Clear();
+    QString refused;
+    user.Then(ModalDriver::Answer(QMessageBox::Ok, &refused));
     dlg.OkButton()->click();
-    EXPECT_EQ(reporter.Messages(),
-              std::vector<std::string>{FormatString(IDM_PICTURE_UNKNOWN_FORMAT, notBitmap.string(),
-                                                    ReadablePictureFormats())});
+    EXPECT_TRUE(user.Done());
+    EXPECT_TRUE(user.Unexpected().isEmpty()) << user.Unexpected().join("|").toStdString();
+    EXPECT_EQ(refused.toStdString(), FormatString(IDM_PICTURE_UNKNOWN_FORMAT, notBitmap.string(),
+                                                  ReadablePictureFormats()));
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(ImportedNames(), std::vector<std::string>{"b"});
@@ -516,7 +523,7 @@ TEST_F(ImportTest, PhotoChoicesConvertAgainAndAreRemembered) {
     ASSERT_TRUE(photo.mirrored(true, false).save(second));
     auto expected = [](const QString& path, IconChoices choices) {
         IconBitmap bitmap;
-        EXPECT_TRUE(LoadPictureIcon(path.toStdString(), choices, bitmap));
+        EXPECT_TRUE(LoadPictureIcon(path.toStdString(), choices, bitmap).Ok());
         return bitmap.pixels;
     };
     CIconPropertiesDlg dlg({first, Bitmap("flag.bmp"), second});
