@@ -113,16 +113,6 @@ std::string FileError::Message() const {
     return m_message;
 }
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    ThrowORVException(IDM_INVALID_CHARACTER);
-}
-
 bool IsAllDigits(std::string_view text, bool colonAllowed) {
     if (text.empty()) {
         return false;

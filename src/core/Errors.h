@@ -76,9 +76,6 @@ private:
 FileErrorCause CauseFromErrno(int err);
 int MessageIdForCause(FileErrorCause cause);
 
-// 0-15 for '0'-'9' and 'A'-'F'; anything else raises message 133.
-int HexDigitValue(char c);
-
 // True when text is non-empty and every character is a digit (or ':' when
 // colonAllowed).
 bool IsAllDigits(std::string_view text, bool colonAllowed);

@@ -11,6 +11,7 @@
 
 #include "core/Errors.h"
 #include "core/FileReplacement.h"
+#include "core/Hex.h"
 #include "core/RegularFile.h"
 #include "core/StringTable.h"
 
@@ -20,12 +21,6 @@ namespace {
 
 constexpr uint8_t kCountByte = 0x42;
 constexpr uint8_t kTypeByte = 0x07;
-
-void AppendHex(std::string& out, uint8_t value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out += kDigits[value >> 4];
-    out += kDigits[value & 0x0F];
-}
 
 // The offset of the first bad digit of the pair at offset.
 int BadDigitOffset(std::string_view text, int offset) {
@@ -86,14 +81,14 @@ std::string FormatOverlayRecord(const OverlayCells& cells, int k) {
 
     std::string record = "N";
     record.reserve(OverlayRecordSize);
-    AppendHex(record, kCountByte);
-    AppendHex(record, kTypeByte);
-    AppendHex(record, address);
-    AppendHex(record, length);
+    AppendHexByte(record, kCountByte);
+    AppendHexByte(record, kTypeByte);
+    AppendHexByte(record, address);
+    AppendHexByte(record, length);
     for (uint8_t b : cell) {
-        AppendHex(record, b);
+        AppendHexByte(record, b);
     }
-    AppendHex(record, OverlayChecksum(address, length, cell));
+    AppendHexByte(record, OverlayChecksum(address, length, cell));
     record += "\r\n";
     return record;
 }

@@ -8,6 +8,7 @@
 #include "core/Catalogue.h"
 #include "core/Errors.h"
 #include "core/Globals.h"
+#include "core/Hex.h"
 #include "core/StringTable.h"
 #include "tests/common/TestSupport.h"
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/Hex.h"
 #include "engine/Record.h"
 #include "engine/RecordLine.h"
 #include "engine/TransferFile.h"
