@@ -8,6 +8,7 @@
 #include <QTest>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 
 #include "app/ORVApp.h"
 #include "core/Globals.h"
@@ -406,19 +407,35 @@ protected:
         TransferTest::TearDown();
     }
 
+    // Opens the dialog on the harness's engine, runs check on it while it is
+    // up and closes it (Escape does once the transfer has ended); false when
+    // check never ran.
+    bool RunOpenDialog(AppHarness& harness,
+                       const std::function<void(CTransferDlg* dlg, QProgressBar* bar)>& check) {
+        ModalDriver user;
+        bool checked = false;
+        user.Then([&](QWidget* modal) {
+            auto* dlg = qobject_cast<CTransferDlg*>(modal);
+            if (!dlg) {
+                return false;
+            }
+            check(dlg, dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR)));
+            checked = true;
+            dlg->reject();
+            return true;
+        });
+        CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
+        dlg.Run(false);
+        EXPECT_TRUE(user.Unexpected().isEmpty());
+        return checked;
+    }
+
     uint32_t m_now = 1000;
 };
 
 TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
     AppHarness harness;
-    ModalDriver user;
-    bool checked = false;
-    user.Then([&](QWidget* modal) {
-        auto* dlg = qobject_cast<CTransferDlg*>(modal);
-        if (!dlg) {
-            return false;
-        }
-        auto* bar = dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR));
+    EXPECT_TRUE(RunOpenDialog(harness, [&](CTransferDlg* dlg, QProgressBar* bar) {
         EXPECT_FALSE(bar->isVisible());
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_BYTES), "0");
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "0");
@@ -459,29 +476,15 @@ TEST_F(ProgressDialogTest, ShowsBytesRateAndPercentage) {
         EXPECT_EQ(dlg->findChild<QPushButton*>(ControlName(IDC_CANCEL))->text(), "OK");
         // Until it is closed the dialog keeps the notifications.
         EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(dlg));
-        checked = true;
-        dlg->reject();  // Escape closes it once the transfer has ended
-        return true;
-    });
-    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
-    dlg.Run(false);
-    EXPECT_TRUE(checked);
+    }));
     EXPECT_EQ(harness.Engine().NotificationTarget(), static_cast<QObject*>(&harness.Frame()));
     // A time-out is no success: three beeps instead of six.
     EXPECT_TRUE(PumpUntil([&] { return m_beeps == 3; }, 3000));
-    EXPECT_TRUE(user.Unexpected().isEmpty());
 }
 
 TEST_F(ProgressDialogTest, FiguresOfABurstOfRecordsAreShownOnceAMomentLaterAndExactlyAtTheEnd) {
     AppHarness harness;
-    ModalDriver user;
-    bool checked = false;
-    user.Then([&](QWidget* modal) {
-        auto* dlg = qobject_cast<CTransferDlg*>(modal);
-        if (!dlg) {
-            return false;
-        }
-        auto* bar = dlg->findChild<QProgressBar*>(ControlName(IDC_TRANSFER_BAR));
+    EXPECT_TRUE(RunOpenDialog(harness, [&](CTransferDlg* dlg, QProgressBar* bar) {
         dlg->OnTransferNotify(Notification(TN_SET_TOTAL, 71 * 3000));
         for (int i = 0; i < 1000; ++i) {
             dlg->OnTransferNotify(Notification(TN_ADD_BYTES, 71));
@@ -502,14 +505,7 @@ TEST_F(ProgressDialogTest, FiguresOfABurstOfRecordsAreShownOnceAMomentLaterAndEx
         EXPECT_EQ(bar->value(), 99);
         // The rate worked out at the first record of the second burst: 71,071 bytes in 1,000 ms.
         EXPECT_EQ(LabelText(dlg, IDC_TRANSFER_RATE), "69.41");
-        checked = true;
-        dlg->reject();
-        return true;
-    });
-    CTransferDlg dlg(harness.Engine(), &harness.Frame(), &harness.Frame());
-    dlg.Run(false);
-    EXPECT_TRUE(checked);
-    EXPECT_TRUE(user.Unexpected().isEmpty());
+    }));
 }
 
 TEST_F(ProgressDialogTest, DiskPromptsShowTheirTextsAndASaveWithoutTotalKeepsTheBarHidden) {
